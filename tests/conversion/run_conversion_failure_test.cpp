@@ -59,7 +59,7 @@ TEST_F(ConversionTest, NotAPngStopsWithTheReaderMessage) {
 
 TEST_F(ConversionTest, CorruptImageBodyStopsWithDecodeMessage) {
   settings_.outputPath = Path("movie.swf");
-  std::vector<uint8_t> png = EncodePng(PatternSpec(kRgb, 8, 40, 40));
+  std::vector<uint8_t> png = EncodePng(PatternPng(kRgb, 8, 40, 40));
   const size_t idat = FindChunk(png, "IDAT");
   ASSERT_NE(idat, kNoChunk);
   png.resize(idat + 20);  // cut inside the image data

@@ -230,7 +230,7 @@ TEST_F(ConversionTest, ManyColoursAtEightBitsStayPixelExactInFormat5) {
 
 TEST_F(ConversionTest, SixteenBitOpaqueUsesFormat5) {
   settings_.outputPath = Path("m.swf");
-  PngSpec spec = PatternSpec(kRgb, 16, 9, 5);
+  TestPng spec = PatternPng(kRgb, 16, 9, 5);
   WritePngFile(Path("d.png"), spec);
   ASSERT_EQ(Convert({Path("d.png")}), 0);
   const SwfBitmap bitmap = ParseBitmapTag(*ReadSwfFile(settings_.outputPath).TagsWithCode(kLossless)[0]);
