@@ -65,9 +65,8 @@ int SwfBitStream::Close() {
     failed_ = true;
     return EOF;
   }
-  const int result = std::fclose(file_.release());
-  if (result != 0) failed_ = true;
-  return result;
+  if (std::fclose(file_.release()) != 0) failed_ = true;
+  return failed_ ? EOF : 0;
 }
 
 void SwfBitStream::SeekTo(int64_t offset) {

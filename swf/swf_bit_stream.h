@@ -41,7 +41,7 @@ class SwfBitStream {
   // Same bytes as WriteByte per byte; one fwrite when aligned.
   void WriteBytes(std::span<const uint8_t> bytes);
 
-  // Closes the file: 0 on success, EOF when the close failed or nothing was open.
+  // Closes the file: 0 when it was open and every write and the close succeeded, else EOF.
   int Close();
 
   bool Failed() const { return failed_; }
