@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
 namespace lumapress::test {
 namespace {
@@ -17,9 +16,14 @@ constexpr uint8_t kCodeActionPush = 0x96;
 }  // namespace
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) Fail("cannot open " + path);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  std::vector<uint8_t> bytes(static_cast<size_t>(in.tellg()));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
+    Fail("cannot read " + path);
+  }
+  return bytes;
 }
 
 uint32_t SwfBitReader::ReadUB(int count) {
