@@ -89,8 +89,6 @@ class SwfWriter : public SwfBitStream {
   // -1 with nothing written when `url` is longer than kMaxLoaderUrlBytes.
   int32_t DefineLoaderSprite(std::string_view url);
 
-  // --- Bitmap definition tags ---
-
  private:
   // RECT from twips: Nbits from the four values, which are clamped to what 31 bits hold.
   void WriteTwipsRect(int64_t xMin, int64_t xMax, int64_t yMin, int64_t yMax);

@@ -75,32 +75,29 @@ std::vector<uint8_t> Counting(size_t count) {
   return bytes;
 }
 
-TEST(SwfWriterFraming, ShortTagOf62BytesStaysShort) {
-  const auto body = Counting(62);
-  const auto bytes = BytesAfterHeader([&](SwfWriter& w) {
-    w.BeginShortTag(2);
-    w.WriteBytes(body);
-    w.EndShortTag();
-    w.ShowFrame();
-  });
-  std::vector<uint8_t> expected = {0xBE, 0x00};
-  expected.insert(expected.end(), body.begin(), body.end());
-  expected.insert(expected.end(), {0x40, 0x00});
-  EXPECT_EQ(ToHex(bytes), ToHex(expected));
-}
-
-TEST(SwfWriterFraming, ShortTagOf63BytesIsRewrittenInLongForm) {
-  const auto body = Counting(63);
-  const auto bytes = BytesAfterHeader([&](SwfWriter& w) {
-    w.BeginShortTag(2);
-    w.WriteBytes(body);
-    w.EndShortTag();
-    w.ShowFrame();
-  });
-  std::vector<uint8_t> expected = {0xBF, 0x00, 63, 0, 0, 0};
-  expected.insert(expected.end(), body.begin(), body.end());
-  expected.insert(expected.end(), {0x40, 0x00});
-  EXPECT_EQ(ToHex(bytes), ToHex(expected));
+TEST(SwfWriterFraming, ShortTagsOf63BytesOrMoreAreRewrittenInLongForm) {
+  const struct {
+    size_t bodyBytes;
+    const char* headerHex;
+  } cases[] = {
+      {62, "BE 00"},
+      {63, "BF 00 3F 00 00 00"},
+      {300, "BF 00 2C 01 00 00"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bodyBytes);
+    const auto body = Counting(c.bodyBytes);
+    const auto bytes = BytesAfterHeader([&](SwfWriter& w) {
+      w.BeginShortTag(2);
+      w.WriteBytes(body);
+      w.EndShortTag();
+      w.ShowFrame();
+    });
+    std::vector<uint8_t> expected = FromHex(c.headerHex);
+    expected.insert(expected.end(), body.begin(), body.end());
+    expected.insert(expected.end(), {0x40, 0x00});
+    EXPECT_EQ(ToHex(bytes), ToHex(expected));
+  }
 }
 
 TEST(SwfWriterFraming, LongFormShortTagInsideAFinishedMovieReadsBack) {
