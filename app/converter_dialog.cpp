@@ -81,7 +81,10 @@ ConverterDialog::ConverterDialog(wxWindow* parent, std::unique_ptr<FileChoosers>
 }
 
 wxTextCtrl* ConverterDialog::AddEdit(int id, const wxRect& units, long style) {
-  auto* edit = new wxTextCtrl(this, id, wxString(), wxDefaultPosition, wxDefaultSize, style);
+  // Enter in any field runs Convert, whatever the platform does with a default button.
+  auto* edit = new wxTextCtrl(this, id, wxString(), wxDefaultPosition, wxDefaultSize,
+                              style | wxTE_PROCESS_ENTER);
+  edit->Bind(wxEVT_TEXT_ENTER, &ConverterDialog::OnConvert, this);
   edit->SetSize(wxRect(ConvertDialogToPixels(units.GetPosition()),
                        ConvertDialogToPixels(units.GetSize())));
   return edit;
