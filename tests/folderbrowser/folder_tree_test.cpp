@@ -1,10 +1,11 @@
 #include "folderbrowser/folder_tree.h"
 
+#include "fake_folder_source.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -13,22 +14,7 @@ namespace {
 
 using Node = FolderTree::Node;
 
-// A file system and mount table made up by the test.
-class FakeFolderSource : public FolderSource {
- public:
-  std::string MountTable() override { return mounts; }
-  std::string HomeFolder() override { return home; }
-  std::vector<std::string> SubFolders(const std::string& path) override {
-    listed.push_back(path);
-    const auto it = folders.find(path);
-    return it == folders.end() ? std::vector<std::string>{} : it->second;
-  }
-
-  std::string mounts;
-  std::string home = "/home/ann";
-  std::map<std::string, std::vector<std::string>> folders;
-  std::vector<std::string> listed;
-};
+using test::FakeFolderSource;
 
 std::vector<std::string> Texts(const std::vector<std::unique_ptr<Node>>& nodes) {
   std::vector<std::string> texts;
