@@ -7,6 +7,7 @@
 #include <wx/app.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
+#include <wx/utils.h>
 
 #include <string>
 
@@ -27,11 +28,15 @@ class DismissingModalHook : public wxTestingModalHook {
 // A message box with exactly this text, captioned "Lumapress", answered with `answer`.
 class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
  public:
+  // How many expected message boxes have been shown so far (for waiting on one).
+  static inline int shownCount = 0;
+
   explicit ExpectMessage(std::string text, int answer = wxID_OK)
       : text_(std::move(text)), answer_(answer) {}
 
  protected:
   int OnInvoked(wxMessageDialog* dialog) const override {
+    ++shownCount;
     EXPECT_EQ(dialog->GetMessage().utf8_string(), text_);
     EXPECT_EQ(dialog->GetCaption().utf8_string(), "Lumapress");
     return answer_;
@@ -44,6 +49,16 @@ class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
   std::string text_;
   int answer_;
 };
+
+// Lets events run until `done` holds, for at most about two seconds.
+template <typename Condition>
+void ProcessEventsUntil(Condition done) {
+  for (int i = 0; i < 200 && !done(); ++i) {
+    wxTheApp->ProcessPendingEvents();
+    wxYield();
+    wxMilliSleep(10);
+  }
+}
 
 // Lets queued events run, deleted windows go and idle-time updates happen.
 inline void ProcessEvents() {
