@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "jpeg/jpeg_properties.h"
+#include "support/jpeg_check.h"
 
 namespace lumapress::test {
 
@@ -16,18 +17,7 @@ struct SwfStyleRecord {
   SwfStyleRecord(const std::vector<uint8_t>& pixels, int width, int height, int channels,
                  int quality, size_t bufferSize) : buffer(bufferSize) {
     InitProperties(record);
-    record.pixels = pixels.data();
-    record.pixelWidth = width;
-    record.pixelHeight = height;
-    record.pixelChannels = channels;
-    record.pixelColor = kJpegColorRgb;
-    record.jpegBuffer = buffer.data();
-    record.jpegBufferSize = static_cast<int32_t>(bufferSize);
-    record.jpegWidth = width;
-    record.jpegHeight = height;
-    record.jpegChannels = 3;
-    record.jpegColor = kJpegColorYCbCr;
-    record.quality = quality;
+    SetUpSwfStyleRecord(record, pixels.data(), width, height, channels, quality, buffer.data(), bufferSize);
   }
   ~SwfStyleRecord() { ReleaseProperties(record); }
   SwfStyleRecord(const SwfStyleRecord&) = delete;

@@ -189,6 +189,22 @@ std::vector<uint8_t> MakeNoise(size_t length, uint32_t seed) {
   return bytes;
 }
 
+void SetUpSwfStyleRecord(JPEG_PROPERTIES& record, const uint8_t* pixels, int width, int height,
+                         int channels, int quality, uint8_t* buffer, size_t bufferSize) {
+  record.pixels = pixels;
+  record.pixelWidth = width;
+  record.pixelHeight = height;
+  record.pixelChannels = channels;
+  record.pixelColor = kJpegColorRgb;
+  record.jpegBuffer = buffer;
+  record.jpegBufferSize = static_cast<int32_t>(bufferSize);
+  record.jpegWidth = width;
+  record.jpegHeight = height;
+  record.jpegChannels = 3;
+  record.jpegColor = kJpegColorYCbCr;
+  record.quality = quality;
+}
+
 LumapressJpeg EncodeWithLumapress(std::span<const uint8_t> pixels, int width, int height,
                                   int channels, int quality, JpegOpsSet set, size_t bufferSize) {
   if (bufferSize == 0) bufferSize = JpegWorstCaseSize(width, height);
@@ -198,18 +214,7 @@ LumapressJpeg EncodeWithLumapress(std::span<const uint8_t> pixels, int width, in
   out.result = InitProperties(record);
   if (out.result != 0) return out;
   SelectJpegOpsSet(record, set);
-  record.pixels = pixels.data();
-  record.pixelWidth = width;
-  record.pixelHeight = height;
-  record.pixelChannels = channels;
-  record.pixelColor = kJpegColorRgb;
-  record.jpegBuffer = buffer.data();
-  record.jpegBufferSize = static_cast<int32_t>(bufferSize);
-  record.jpegWidth = width;
-  record.jpegHeight = height;
-  record.jpegChannels = 3;
-  record.jpegColor = kJpegColorYCbCr;
-  record.quality = quality;
+  SetUpSwfStyleRecord(record, pixels.data(), width, height, channels, quality, buffer.data(), bufferSize);
   out.result = EncodeImage(record, kJpegModeBuffer);
   if (out.result == 0) out.bytes.assign(buffer.begin(), buffer.begin() + record.jpegBufferSize);
   ReleaseProperties(record);

@@ -42,6 +42,11 @@ std::vector<uint8_t> MakePhotoLikeRgb(int width, int height, uint32_t seed);
 // Uniformly random bytes.
 std::vector<uint8_t> MakeNoise(size_t length, uint32_t seed);
 
+// Fills an initialised record as the SWF writer does: RGB(A) pixels of `channels` bytes,
+// top row first, into a three-component YCbCr frame of the same size, sampled 4:2:0.
+void SetUpSwfStyleRecord(JPEG_PROPERTIES& record, const uint8_t* pixels, int width, int height,
+                         int channels, int quality, uint8_t* buffer, size_t bufferSize);
+
 // Result of running this system's encoder the way the SWF writer does.
 struct LumapressJpeg {
   int32_t result = 0;
