@@ -1,0 +1,128 @@
+#include "app/field_exchange.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <system_error>
+
+namespace lumapress {
+namespace {
+
+// Significant digits a float shows in a field: every float prints back to the value typed.
+constexpr int kShownDigits = 6;
+
+std::string_view Trim(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r\n";
+  const size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  const size_t last = text.find_last_not_of(kBlanks);
+  return text.substr(first, last - first + 1);
+}
+
+// from_chars takes no leading plus sign; a person may type one.
+std::string_view SkipPlus(std::string_view text) {
+  if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+') {
+    text.remove_prefix(1);
+  }
+  return text;
+}
+
+std::string NumberRangeMessage(float low, float high) {
+  return "Please enter a number between " + FormatNumber(low) + " and " + FormatNumber(high) +
+         ".";
+}
+
+std::string IntegerRangeMessage(int low, int high) {
+  return "Please enter an integer between " + std::to_string(low) + " and " +
+         std::to_string(high) + ".";
+}
+
+std::optional<FieldError> TakeFloat(Field field, const std::string& text, float low, float high,
+                                    float& value) {
+  const std::optional<float> parsed = ParseFloat(text);
+  if (!parsed) return FieldError{field, "Please enter a number."};
+  if (*parsed < low || *parsed > high) return FieldError{field, NumberRangeMessage(low, high)};
+  value = *parsed;
+  return std::nullopt;
+}
+
+}  // namespace
+
+ConversionSettings DefaultSettings() {
+  ConversionSettings settings;
+  settings.delaySeconds = 1.0f;
+  settings.jpegQuality = 100;
+  settings.framesPerSecond = 12.0f;
+  return settings;
+}
+
+std::optional<float> ParseFloat(std::string_view text) {
+  text = SkipPlus(Trim(text));
+  if (text.empty()) return std::nullopt;
+  float value = 0.0f;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<int> ParseInteger(std::string_view text) {
+  text = SkipPlus(Trim(text));
+  if (text.empty()) return std::nullopt;
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string FormatNumber(float value) {
+  std::array<char, 32> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                    std::chars_format::general, kShownDigits);
+  // Like printf's %g: no trailing zeros in the fraction (1, 0.5, 12.5).
+  return std::string(buffer.data(), result.ptr);
+}
+
+ExchangeResult TakeFields(const DialogFields& fields) {
+  ExchangeResult result;
+  ConversionSettings& settings = result.settings;
+  settings = DefaultSettings();
+
+  result.error = TakeFloat(Field::Delay, fields.delay, kMinDelaySeconds, kMaxDelaySeconds,
+                           settings.delaySeconds);
+  if (result.error) return result;
+
+  const std::optional<int> quality = ParseInteger(fields.quality);
+  if (!quality) {
+    result.error = FieldError{Field::Quality, "Please enter an integer."};
+    return result;
+  }
+  if (*quality < kMinQuality || *quality > kMaxQuality) {
+    result.error = FieldError{Field::Quality, IntegerRangeMessage(kMinQuality, kMaxQuality)};
+    return result;
+  }
+  settings.jpegQuality = static_cast<int32_t>(*quality);
+
+  settings.outputPath = fields.outputPath;
+  settings.controlFilePath = fields.controlFilePath;
+  settings.batchMode = fields.batchMode;
+
+  result.error = TakeFloat(Field::FramesPerSecond, fields.framesPerSecond, kMinFramesPerSecond,
+                           kMaxFramesPerSecond, settings.framesPerSecond);
+  return result;
+}
+
+DialogFields ShowSettings(const ConversionSettings& settings) {
+  DialogFields fields;
+  fields.delay = FormatNumber(settings.delaySeconds);
+  fields.quality = std::to_string(settings.jpegQuality);
+  fields.outputPath = settings.outputPath;
+  fields.controlFilePath = settings.controlFilePath;
+  fields.batchMode = settings.batchMode;
+  fields.framesPerSecond = FormatNumber(settings.framesPerSecond);
+  return fields;
+}
+
+}  // namespace lumapress

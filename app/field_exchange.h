@@ -1,0 +1,57 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "conversion/run_conversion.h"
+
+namespace lumapress {
+
+// The dialog's fields as the user sees them, in the order they are exchanged.
+struct DialogFields {
+  std::string delay;
+  std::string quality;
+  std::string outputPath;
+  std::string controlFilePath;
+  bool batchMode = false;
+  std::string framesPerSecond;
+};
+
+enum class Field { Delay, Quality, OutputPath, ControlFilePath, BatchMode, FramesPerSecond };
+
+// Valid ranges of the numeric fields.
+inline constexpr float kMinDelaySeconds = 0.01f;  // shorter than one frame at any rate
+inline constexpr float kMaxDelaySeconds = 100.0f;
+inline constexpr int kMinQuality = 0;
+inline constexpr int kMaxQuality = 100;  // 100 selects lossless bitmaps
+inline constexpr float kMinFramesPerSecond = 1.0f;
+inline constexpr float kMaxFramesPerSecond = 1000.0f;
+
+// Settings a fresh dialog starts with; nothing is remembered between runs.
+ConversionSettings DefaultSettings();
+
+// The first field whose text is not acceptable, and the message for the user.
+struct FieldError {
+  Field field;
+  std::string message;
+};
+
+// Takes the fields in, in exchange order, and stops at the first that fails.
+struct ExchangeResult {
+  ConversionSettings settings;
+  std::optional<FieldError> error;
+};
+ExchangeResult TakeFields(const DialogFields& fields);
+
+// The texts the fields show for `settings` (1, 100, 12 for the defaults).
+DialogFields ShowSettings(const ConversionSettings& settings);
+
+// A float as a person reads it: up to six significant digits, no trailing zeros.
+std::string FormatNumber(float value);
+
+// Text-to-number conversions of the exchange; surrounding blanks are allowed, nothing else.
+std::optional<float> ParseFloat(std::string_view text);
+std::optional<int> ParseInteger(std::string_view text);
+
+}  // namespace lumapress

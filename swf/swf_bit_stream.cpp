@@ -1,0 +1,93 @@
+#include "swf/swf_bit_stream.h"
+
+#include <cassert>
+#include <cstdio>
+
+namespace lumapress {
+
+bool SwfBitStream::Open(const std::string& path) {
+  // Read access as well, so a patched tag can be moved when it has to grow.
+  file_.reset(std::fopen(path.c_str(), "w+b"));
+  bytesWritten_ = 0;
+  bitBuffer_ = 0;
+  bitCount_ = 0;
+  failed_ = file_ == nullptr;
+  return !failed_;
+}
+
+void SwfBitStream::WriteBits(int32_t value, int count) {
+  assert(count >= 0 && count <= kMaxFieldBits);
+  if (count <= 0 || count > kMaxFieldBits) {
+    failed_ = failed_ || count != 0;
+    return;
+  }
+  const uint64_t mask = (uint64_t{1} << count) - 1;
+  bitBuffer_ = bitBuffer_ << count | (static_cast<uint32_t>(value) & mask);
+  bitCount_ += count;
+  while (bitCount_ >= 8) {
+    bitCount_ -= 8;
+    EmitByte(static_cast<uint8_t>(bitBuffer_ >> bitCount_));
+    bitBuffer_ &= (uint64_t{1} << bitCount_) - 1;
+  }
+}
+
+void SwfBitStream::AlignToByte() {
+  if (bitCount_ > 0) WriteBits(0, 8 - bitCount_);
+}
+
+void SwfBitStream::WriteByte(int32_t value) { WriteBits(value & 0xFF, 8); }
+
+void SwfBitStream::WriteU16(int32_t value) {
+  WriteByte(value);
+  WriteByte(value >> 8);
+}
+
+void SwfBitStream::WriteU32(uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) WriteByte(static_cast<int32_t>(value >> shift));
+}
+
+void SwfBitStream::WriteBytes(std::span<const uint8_t> bytes) {
+  if (bitCount_ != 0) {
+    for (uint8_t byte : bytes) WriteByte(byte);
+    return;
+  }
+  if (bytes.empty()) return;
+  if (!file_) {
+    failed_ = true;
+  } else if (!failed_ && std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
+    failed_ = true;
+  }
+  bytesWritten_ += static_cast<int64_t>(bytes.size());
+}
+
+int SwfBitStream::Close() {
+  if (!file_) {
+    failed_ = true;
+    return EOF;
+  }
+  if (std::fclose(file_.release()) != 0) failed_ = true;
+  return failed_ ? EOF : 0;
+}
+
+void SwfBitStream::SeekTo(int64_t offset) {
+  assert(bitCount_ == 0);
+  if (!file_ || std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0) failed_ = true;
+  bytesWritten_ = offset;
+}
+
+void SwfBitStream::ReadBack(int64_t offset, std::span<uint8_t> into) {
+  SeekTo(offset);
+  if (failed_) return;
+  if (std::fread(into.data(), 1, into.size(), file_.get()) != into.size()) failed_ = true;
+}
+
+void SwfBitStream::EmitByte(uint8_t byte) {
+  if (!file_) {
+    failed_ = true;
+  } else if (!failed_ && std::fputc(byte, file_.get()) == EOF) {
+    failed_ = true;
+  }
+  ++bytesWritten_;
+}
+
+}  // namespace lumapress

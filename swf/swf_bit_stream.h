@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "swf/stdio_file.h"
+
+namespace lumapress {
+
+// Sequential output of an uncompressed movie: bit fields packed most significant bit first with no
+// gaps, integers little-endian. Counts the whole bytes emitted, which is the file offset the tag
+// framing uses to patch lengths.
+//
+// Errors stick: once the file cannot be created, or a write, seek or read-back fails, Failed()
+// stays true and later writes are dropped. Writing without an open file writes nothing and also
+// counts as a failure.
+class SwfBitStream {
+ public:
+  // Widest field one WriteBits call appends.
+  static constexpr int kMaxFieldBits = 32;
+
+  SwfBitStream() = default;
+  SwfBitStream(const SwfBitStream&) = delete;
+  SwfBitStream& operator=(const SwfBitStream&) = delete;
+  // Closes a file still open without flushing pending bits.
+  ~SwfBitStream() = default;
+
+  // Creates or truncates `path` and starts a fresh stream on it. False when it cannot be created.
+  bool Open(const std::string& path);
+
+  // Appends the low `count` bits (0-32) of `value`, most significant first. Signed fields are
+  // the low bits of the two's complement, so no sign handling is needed.
+  void WriteBits(int32_t value, int count);
+  // Zero bits up to the next byte boundary; nothing when aligned.
+  void AlignToByte();
+  // The low 8 bits of `value` through the bit path (no alignment first).
+  void WriteByte(int32_t value);
+  void WriteU16(int32_t value);
+  void WriteU32(uint32_t value);
+  // Same bytes as WriteByte per byte; one fwrite when aligned.
+  void WriteBytes(std::span<const uint8_t> bytes);
+
+  // Closes the file: 0 when it was open and every write and the close succeeded, else EOF.
+  int Close();
+
+  bool Failed() const { return failed_; }
+  // Whole bytes emitted since Open; the offset of the next byte.
+  int64_t BytesWritten() const { return bytesWritten_; }
+
+ protected:
+  // Moves the write position to `offset` (an earlier or the current end). Needs an aligned stream.
+  void SeekTo(int64_t offset);
+  // Reads back bytes already written at `offset`; the caller seeks before writing again.
+  void ReadBack(int64_t offset, std::span<uint8_t> into);
+
+ private:
+  void EmitByte(uint8_t byte);
+
+  int64_t bytesWritten_ = 0;
+  uint64_t bitBuffer_ = 0;  // pending bits, right-aligned; wide enough for 7 pending + 32 new
+  int bitCount_ = 0;        // 0-7 between calls
+  UniqueFile file_;
+  bool failed_ = false;
+};
+
+}  // namespace lumapress

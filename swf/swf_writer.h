@@ -1,0 +1,123 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "swf/swf_bit_stream.h"
+
+namespace lumapress {
+
+// Writes one uncompressed SWF movie ("FWS"): the header, tags in short and long form with their
+// lengths patched afterwards, and the geometry, display-list, action and sprite tags a slide show
+// needs. One writer per movie: construct, OpenMovie, write tags, Finish.
+class SwfWriter : public SwfBitStream {
+ public:
+  // Frame rates are stored as whole frames in an 8.8 field; faster rates are written as this.
+  static constexpr int32_t kMaxFrameRate = 255;
+  // Character ids run 1..65535 (UI16), then continue at 1000.
+  static constexpr int32_t kLastCharacterId = 65535;
+  static constexpr int32_t kCharacterIdAfterWrap = 1000;
+  // The longest control-file path: ActionPush's UI16 length also counts 8 bytes of framing.
+  static constexpr size_t kMaxLoaderUrlBytes = 65535 - 8;
+  // The longest pushed string: the UI16 length also counts the type byte and the terminator.
+  static constexpr size_t kMaxPushStringBytes = 65535 - 2;
+
+  // Stage size in pixels, whole frames per second, SWF version byte. Does no I/O.
+  SwfWriter(int32_t width, int32_t height, int32_t frameRate, int32_t version);
+
+  // --- Movie file, header and tag framing ---
+
+  // Creates the file and writes the header. False when the file cannot be created.
+  bool OpenMovie(const std::string& path);
+  // Writes the header with placeholders for the file length and frame count; restarts the ids.
+  void WriteHeader();
+  // The next character id, shared by bitmaps, shapes and sprites.
+  int32_t NewCharacterId();
+  // Long-form tag: UI16 (code << 6 | 0x3F), UI32 length patched by EndTag. Nests.
+  void BeginTag(int32_t code);
+  void EndTag();
+  // Short-form tag whose 6-bit length is patched by EndShortTag; one at a time. A body of 63
+  // bytes or more is moved 4 bytes on and framed in the long form instead.
+  void BeginShortTag(int32_t code);
+  void EndShortTag();
+  // Writes the End tag, patches the file length and frame count, and closes the file.
+  // Returns the file length, or -1 when anything failed since OpenMovie.
+  int32_t Finish();
+
+  int32_t FrameCount() const { return frameCount_; }
+
+  // --- Geometry records ---
+
+  // floor(v + 0.5), saturated to the 32-bit range.
+  static int32_t RoundHalfUp(double v);
+  // Bits of a signed field holding v: 1 for 0, else the bit length of |v| plus 1.
+  static int SignedBitCount(int32_t v);
+  // RECT from pixels (converted to twips); aligns at its end.
+  void WriteRect(double xmin, double ymin, double xmax, double ymax);
+  // The three parts of a MATRIX, in this order, then AlignToByte. Scale and skew are factors
+  // (16.16 in the file), translation is in twips.
+  void WriteMatrixScale(double sx, double sy);
+  void WriteMatrixRotate(double r0, double r1);
+  void WriteMatrixTranslate(double x, double y);
+  // Straight edge by (dx, dy) twips; nothing for a zero edge; several records of the same
+  // direction when one record's 17-bit deltas cannot hold it.
+  void WriteStraightEdge(double dx, double dy);
+
+  // --- Display-list and action tags ---
+
+  void SetBackgroundColor(int32_t red, int32_t green, int32_t blue);
+  // PlaceObject with an identity matrix.
+  void PlaceObject(int32_t characterId, int32_t depth);
+  // RemoveObject2.
+  void RemoveDepth(int32_t depth);
+  void ShowFrame();
+  // DefineShape: a width x height pixel rectangle filled with bitmap `bitmapId`, one bitmap
+  // pixel per 20 twips. Returns the shape's id.
+  int32_t DefineBitmapShape(int32_t width, int32_t height, int32_t bitmapId);
+  void BeginDoAction();
+  // One ActionPush of one string, bytes as given. False (nothing written) when longer than
+  // kMaxPushStringBytes.
+  bool ActionPushString(std::string_view text);
+  void ActionSetVariable();
+  void EndDoAction();
+
+  // --- Control-file loader sprite ---
+
+  // DefineSprite whose one frame loads the movie at `url` into the sprite. Returns its id, or
+  // -1 with nothing written when `url` is longer than kMaxLoaderUrlBytes.
+  int32_t DefineLoaderSprite(std::string_view url);
+
+ private:
+  // RECT from twips: Nbits from the four values, which are clamped to what 31 bits hold.
+  void WriteTwipsRect(int64_t xMin, int64_t xMax, int64_t yMin, int64_t yMax);
+  // Two values of a MATRIX part and their common field width.
+  struct FieldPair {
+    int bits;
+    int32_t first;
+    int32_t second;
+  };
+  // Sizes a MATRIX part; beyond 31 bits prints the overflow message and shifts both values
+  // right until they fit.
+  static FieldPair FitMatrixPair(int32_t first, int32_t second, const char* overflowFormat,
+                                 double x, double y);
+  // NBits (5 bits), then both values.
+  void WriteFieldPair(const FieldPair& pair);
+  // One straight-edge record of deltas that fit 17 bits.
+  void WriteEdgeRecord(int32_t dx, int32_t dy);
+  // An ActionPush string value: type byte, bytes, terminator.
+  void WriteStringValue(std::string_view text);
+
+  int32_t lastCharacterId_ = 0;
+  std::vector<int64_t> openTagStack_;  // offset just after each open long tag's length field
+  uint8_t version_;
+  int64_t frameRect_[4];  // Xmin, Xmax, Ymin, Ymax in twips
+  int32_t frameRate_;
+  int32_t frameCount_ = 0;
+  int64_t frameCountOffset_ = 0;
+  int64_t shortTagBodyStart_ = -1;  // -1 when no short tag is open
+  int32_t shortTagCode_ = 0;
+};
+
+}  // namespace lumapress
