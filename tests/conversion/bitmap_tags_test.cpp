@@ -80,7 +80,9 @@ TEST(BitmapTags, IncompressibleDataLargerThanTwoMebibytesKeepsEveryByte) {
     read.body.insert(read.body.end(), tag.body.begin(), tag.body.end());
     const SwfBitmap bitmap = ParseBitmapTag(read);  // inflating checks the stream ends exactly
     EXPECT_EQ(bitmap.data, noise) << "level " << level;
-    if (level == 0) EXPECT_TRUE(IsStoredZlib(bitmap.zlibData));
+    if (level == 0) {
+      EXPECT_TRUE(IsStoredZlib(bitmap.zlibData));
+    }
   }
 }
 
