@@ -143,19 +143,6 @@ std::vector<uint8_t> DecodeHighBytesWithSimplifiedApi(const std::vector<uint8_t>
 
 std::string Name(const ColorTypeDepth& c) { return testing::PrintToString(c); }
 
-// tRNS contents that mark some of the pattern's samples transparent.
-std::vector<uint16_t> TrnsFor(const PngSpec& spec) {
-  if (spec.colorType == test::kPalette) {
-    std::vector<uint16_t> alphas;  // fewer entries than the palette: the rest stay opaque
-    for (size_t k = 0; k + 1 < spec.palette.size() || k == 0; ++k) {
-      alphas.push_back(static_cast<uint16_t>((k * 89) & 0xFF));
-    }
-    return alphas;
-  }
-  if (spec.colorType == test::kGray) return {spec.samples[5]};
-  return {spec.samples[15], spec.samples[16], spec.samples[17]};  // RGB of pixel 5
-}
-
 class EveryColorTypeAndDepth : public testing::TestWithParam<ColorTypeDepth> {
  protected:
   // Odd sizes leave partly filled bytes at the end of low-bit rows and uneven Adam7 passes.
@@ -201,10 +188,12 @@ TEST_P(EveryColorTypeAndDepth, GammaChunkLeavesStoredValues) {
   }
 }
 
-TEST_P(EveryColorTypeAndDepth, TransparencyChunkAddsAlpha) {
+// tRNS is allowed only without an alpha channel: gray, RGB and palette images.
+class EveryTypeWithoutAlpha : public EveryColorTypeAndDepth {};
+
+TEST_P(EveryTypeWithoutAlpha, TransparencyChunkAddsAlpha) {
   PngSpec spec = Pattern(7);
-  if ((spec.colorType & 4) != 0) GTEST_SKIP() << "tRNS is not allowed with an alpha channel";
-  spec.trns = TrnsFor(spec);
+  spec.trns = test::PatternTrns(spec);
   spec.interlaced = true;
   const Expected expected = ExpectedDecode(spec);
   ASSERT_EQ(expected.channels, 4);
@@ -220,7 +209,7 @@ TEST_P(EveryColorTypeAndDepth, MatchesSimplifiedApi) {
     PngSpec spec = Pattern(11);
     if (withTrns) {
       if ((spec.colorType & 4) != 0) continue;
-      spec.trns = TrnsFor(spec);
+      spec.trns = test::PatternTrns(spec);
     }
     const std::vector<uint8_t> png = EncodePng(spec);
     const Decoded decoded = Decode(png);
@@ -241,6 +230,17 @@ TEST_P(EveryColorTypeAndDepth, MatchesSimplifiedApi) {
 INSTANTIATE_TEST_SUITE_P(PngReader, EveryColorTypeAndDepth,
                          testing::ValuesIn(test::ValidColorTypeDepths().begin(),
                                            test::ValidColorTypeDepths().end()),
+                         [](const auto& info) { return Name(info.param); });
+
+std::vector<ColorTypeDepth> TypesWithoutAlpha() {
+  std::vector<ColorTypeDepth> types;
+  for (const ColorTypeDepth& c : test::ValidColorTypeDepths()) {
+    if ((c.colorType & 4) == 0) types.push_back(c);
+  }
+  return types;
+}
+
+INSTANTIATE_TEST_SUITE_P(PngReader, EveryTypeWithoutAlpha, testing::ValuesIn(TypesWithoutAlpha()),
                          [](const auto& info) { return Name(info.param); });
 
 // --- Single cases, with the expected bytes written out.

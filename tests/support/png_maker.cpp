@@ -138,6 +138,22 @@ PngSpec PatternSpec(int colorType, int bitDepth, uint32_t width, uint32_t height
   return spec;
 }
 
+std::vector<uint16_t> PatternTrns(const PngSpec& spec) {
+  if (spec.colorType == kPalette) {
+    std::vector<uint16_t> alphas;
+    for (size_t k = 0; k + 1 < spec.palette.size() || k == 0; ++k) {
+      alphas.push_back(static_cast<uint16_t>((k * 89) & 0xFF));
+    }
+    return alphas;
+  }
+  const size_t first = 5 * static_cast<size_t>(SamplesPerPixel(spec.colorType));
+  if (spec.colorType == kGray) return {spec.samples.at(first)};
+  if (spec.colorType == kRgb) {
+    return {spec.samples.at(first), spec.samples.at(first + 1), spec.samples.at(first + 2)};
+  }
+  throw std::invalid_argument("PatternTrns: colour type has an alpha channel");
+}
+
 PngSpec Rgb8Spec(uint32_t width, uint32_t height, std::span<const uint8_t> rgb) {
   PngSpec spec;
   spec.width = width;

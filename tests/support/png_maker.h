@@ -61,6 +61,11 @@ std::span<const ColorTypeDepth> ValidColorTypeDepths();
 PngSpec PatternSpec(int colorType, int bitDepth, uint32_t width, uint32_t height,
                     uint32_t seed = 0);
 
+// tRNS contents for a PatternSpec image (gray, RGB or palette) that make some of its pixels
+// transparent: the value of pixel 5 for gray and RGB; for a palette, varied alphas for all
+// entries but the last, which stays opaque.
+std::vector<uint16_t> PatternTrns(const PngSpec& spec);
+
 // Straight 8-bit images from packed bytes (3 or 4 per pixel, rows top to bottom).
 PngSpec Rgb8Spec(uint32_t width, uint32_t height, std::span<const uint8_t> rgb);
 PngSpec Rgba8Spec(uint32_t width, uint32_t height, std::span<const uint8_t> rgba);

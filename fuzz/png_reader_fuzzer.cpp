@@ -1,0 +1,72 @@
+// Feeds arbitrary bytes to the PNG reader through a stdio stream, as the converter does.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "conversion/png_reader.h"
+#include "support/png_maker.h"
+
+namespace {
+
+// Keeps every input fast and far below libFuzzer's memory limit; the limit check itself is
+// the same code path as the default 1 GiB.
+constexpr uint64_t kFuzzMaxDecodedBytes = uint64_t{16} << 20;
+
+// One seed per colour type and bit depth, plain and interlaced, with tRNS and gAMA on some.
+void WriteSeeds(const std::string& folder) {
+  uint32_t seed = 0;
+  for (const lumapress::test::ColorTypeDepth& c : lumapress::test::ValidColorTypeDepths()) {
+    for (bool interlaced : {false, true}) {
+      ++seed;
+      lumapress::test::PngSpec spec =
+          lumapress::test::PatternSpec(c.colorType, c.bitDepth, 5 + seed % 7, 3 + seed % 5, seed);
+      spec.interlaced = interlaced;
+      if ((c.colorType & 4) == 0 && seed % 2 == 0) spec.trns = lumapress::test::PatternTrns(spec);
+      if (seed % 3 == 0) spec.gamma = 1.0 / 2.2;
+      const std::string name = folder + "/seed_" + std::to_string(c.colorType) + "_" +
+                               std::to_string(c.bitDepth) + (interlaced ? "_adam7" : "") + ".png";
+      lumapress::test::WriteFileBytes(name, lumapress::test::EncodePng(spec));
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  if (const char* folder = std::getenv("LUMAPRESS_FUZZ_SEEDS")) WriteSeeds(folder);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::vector<uint8_t> bytes(data, data + size);
+  lumapress::test::FilePtr file = lumapress::test::OpenBytesAsFile(bytes);
+  if (file == nullptr) return 0;
+  lumapress::PngReader reader;
+  reader.SetMaxDecodedBytes(kFuzzMaxDecodedBytes);
+  uint32_t width = 0;
+  uint32_t height = 0;
+  if (reader.OpenImage(file.get(), width, height) == lumapress::PngReader::kOpened) {
+    if (width == 0 || height == 0 || width > lumapress::PngReader::kMaxDimension ||
+        height > lumapress::PngReader::kMaxDimension) {
+      std::abort();
+    }
+    // Mostly the converter's identity gamma; sometimes a real correction.
+    const double screenGamma = size % 5 == 0 ? 2.2 : 0.0;
+    const lumapress::DecodedImage* image = reader.ReadPixels(screenGamma);
+    if (image != nullptr) {
+      if ((image->channels != 3 && image->channels != 4) || image->width != width ||
+          image->height != height ||
+          image->rowLength != static_cast<int32_t>(width) * image->channels ||
+          image->pixels.size() != static_cast<size_t>(image->rowLength) * height) {
+        std::abort();
+      }
+      // Touch every byte so the sanitizers see any access outside the block.
+      volatile uint8_t sum = 0;
+      for (uint8_t byte : image->pixels) sum = static_cast<uint8_t>(sum + byte);
+    }
+  }
+  file.reset();
+  reader.ReleaseImage();
+  return 0;
+}
