@@ -4,6 +4,7 @@
 // (1.0: equal; the target is at least 0.95), both measured in this thread's CPU time.
 #include <benchmark/benchmark.h>
 #include <png.h>
+#include <time.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,8 +16,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <time.h>
 
 #include "conversion/png_reader.h"
 
@@ -93,8 +92,8 @@ Input Generated(const char* name, uint32_t width, uint32_t height, bool alpha) {
   png_alloc_size_t size = 0;
   png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
   Input input{name, std::vector<uint8_t>(size)};
-  if (png_image_write_to_memory(&image, input.bytes.data(), &size, 0, pixels.data(), 0,
-                                nullptr) == 0) {
+  if (png_image_write_to_memory(&image, input.bytes.data(), &size, 0, pixels.data(), 0, nullptr) ==
+      0) {
     input.bytes.clear();
   }
   input.bytes.resize(size);
@@ -111,8 +110,8 @@ std::vector<Input> LoadInputs() {
   std::sort(paths.begin(), paths.end());
   for (const auto& path : paths) {
     std::ifstream in(path, std::ios::binary);
-    inputs.push_back({path.stem().string(), std::vector<uint8_t>(
-                                                std::istreambuf_iterator<char>(in), {})});
+    inputs.push_back(
+        {path.stem().string(), std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {})});
   }
   inputs.push_back(Generated("generated_rgb8_1920x1080", 1920, 1080, false));
   inputs.push_back(Generated("generated_rgba8_1024x1024", 1024, 1024, true));
@@ -130,8 +129,8 @@ void DecodeBoth(benchmark::State& state, const Input* input) {
     for (int turn = 0; turn < 2; ++turn) {
       const bool reader = (turn == 0) == readerFirst;
       const double start = ThreadSeconds();
-      const size_t bytes = reader ? DecodeWithReader(input->bytes)
-                                  : DecodeWithSimplifiedApi(input->bytes);
+      const size_t bytes =
+          reader ? DecodeWithReader(input->bytes) : DecodeWithSimplifiedApi(input->bytes);
       const double seconds = ThreadSeconds() - start;
       if (bytes == 0) {
         state.SkipWithError(reader ? "reader failed" : "libpng failed");

@@ -109,7 +109,8 @@ class PngReader {
   bool hasTrns_ = false;
   std::unique_ptr<uint8_t[]> block_;  // the decoded rows; null until ReadPixels succeeds
   DecodedImage image_;
-  char lastError_[kErrorTextBytes] = {};  // plain array: written by the error handler just before longjmp
+  // A plain array: libpng's error handler writes it just before its longjmp.
+  char lastError_[kErrorTextBytes] = {};
 };
 
 }  // namespace lumapress

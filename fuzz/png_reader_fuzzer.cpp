@@ -71,14 +71,15 @@ void WriteSeeds(const std::string& folder) {
   for (const lumapress::test::ColorTypeDepth& c : lumapress::test::ValidColorTypeDepths()) {
     for (bool interlaced : {false, true}) {
       ++seed;
-      lumapress::test::PngSpec spec =
-          lumapress::test::PatternSpec(c.colorType, c.bitDepth, 5 + seed % 7, 3 + seed % 5, seed);
-      spec.interlaced = interlaced;
-      if ((c.colorType & 4) == 0 && seed % 2 == 0) spec.trns = lumapress::test::PatternTrns(spec);
-      if (seed % 3 == 0) spec.gamma = 1.0 / 2.2;
+      lumapress::test::TestPng source =
+          lumapress::test::PatternPng(c.colorType, c.bitDepth, 5 + seed % 7, 3 + seed % 5, seed);
+      source.interlaced = interlaced;
+      if ((c.colorType & 4) == 0 && seed % 2 == 0)
+        source.trns = lumapress::test::PatternTrns(source);
+      if (seed % 3 == 0) source.gamma = 1.0 / 2.2;
       const std::string name = folder + "/seed_" + std::to_string(c.colorType) + "_" +
                                std::to_string(c.bitDepth) + (interlaced ? "_adam7" : "") + ".png";
-      lumapress::test::WriteFileBytes(name, lumapress::test::EncodePng(spec));
+      lumapress::test::WriteFileBytes(name, lumapress::test::EncodePng(source));
     }
   }
 }

@@ -29,7 +29,7 @@ struct Outcome {
 
 // A small valid PNG; every failure case below is followed by decoding it with the same reader.
 const std::vector<uint8_t>& GoodPng() {
-  static const std::vector<uint8_t> png = EncodePng(test::PatternSpec(test::kRgb, 8, 3, 2));
+  static const std::vector<uint8_t> png = EncodePng(test::PatternPng(test::kRgb, 8, 3, 2));
   return png;
 }
 
@@ -44,8 +44,8 @@ void ExpectReaderStillWorks(PngReader& reader) {
   reader.ReleaseImage();
 }
 
-Outcome ReadAll(const std::vector<uint8_t>& bytes, uint64_t maxDecodedBytes =
-                                                   PngReader::kDefaultMaxDecodedBytes) {
+Outcome ReadAll(const std::vector<uint8_t>& bytes,
+                uint64_t maxDecodedBytes = PngReader::kDefaultMaxDecodedBytes) {
   Outcome outcome;
   PngReader reader;
   reader.SetMaxDecodedBytes(maxDecodedBytes);
@@ -169,9 +169,9 @@ TEST(PngReaderErrors, InvalidHeaderFields) {
 TEST(PngReaderErrors, MissingPaletteOrImageData) {
   const std::vector<uint8_t> noPalette = HandMade(test::IhdrData(4, 4, 8, test::kPalette), 20);
   EXPECT_EQ(ReadAll(noPalette).status, PngReader::kBadHeader) << "palette image without PLTE";
-  const std::vector<uint8_t> noData = Concat(
-      {test::PngSignature(), PngChunk("IHDR", test::IhdrData(4, 4, 8, test::kGray)),
-       PngChunk("IEND", {})});
+  const std::vector<uint8_t> noData =
+      Concat({test::PngSignature(), PngChunk("IHDR", test::IhdrData(4, 4, 8, test::kGray)),
+              PngChunk("IEND", {})});
   EXPECT_EQ(ReadAll(noData).status, PngReader::kBadHeader) << "IEND before any IDAT";
 }
 
@@ -190,8 +190,8 @@ TEST(PngReaderLimits, WidthAndHeightOver65535) {
       {1, 65535, PngReader::kOpened},
   };
   for (const auto& c : cases) {
-    test::PngSpec spec = test::PatternSpec(test::kGray, 1, c.width, c.height);
-    const Outcome outcome = ReadAll(EncodePng(spec));
+    test::TestPng source = test::PatternPng(test::kGray, 1, c.width, c.height);
+    const Outcome outcome = ReadAll(EncodePng(source));
     EXPECT_EQ(outcome.status, c.status) << c.width << " x " << c.height;
     if (c.status == PngReader::kOpened) {
       EXPECT_TRUE(outcome.pixelsRead) << c.width << " x " << c.height;
@@ -218,10 +218,10 @@ TEST(PngReaderLimits, HugeHeaderRefusedBeforeAllocating) {
 
 TEST(PngReaderLimits, DecodedSizeLimitPerReader) {
   // 100 x 100 RGB decodes to 30000 bytes; gray with tRNS to 40000 (an alpha channel is added).
-  const std::vector<uint8_t> rgb = EncodePng(test::PatternSpec(test::kRgb, 8, 100, 100));
-  test::PngSpec graySpec = test::PatternSpec(test::kGray, 8, 100, 100);
-  graySpec.trns = {7};
-  const std::vector<uint8_t> grayWithTrns = EncodePng(graySpec);
+  const std::vector<uint8_t> rgb = EncodePng(test::PatternPng(test::kRgb, 8, 100, 100));
+  test::TestPng grayImage = test::PatternPng(test::kGray, 8, 100, 100);
+  grayImage.trns = {7};
+  const std::vector<uint8_t> grayWithTrns = EncodePng(grayImage);
   const struct {
     const char* what;
     const std::vector<uint8_t>& png;
@@ -243,7 +243,7 @@ TEST(PngReaderLimits, DecodedSizeLimitPerReader) {
 // --- Broken image data: OpenImage succeeds, ReadPixels returns null.
 
 TEST(PngReaderErrors, BrokenImageData) {
-  const std::vector<uint8_t> png = EncodePng(test::PatternSpec(test::kRgba, 8, 40, 30));
+  const std::vector<uint8_t> png = EncodePng(test::PatternPng(test::kRgba, 8, 40, 30));
   const size_t idat = test::FindChunk(png, "IDAT");
   const size_t iend = test::FindChunk(png, "IEND");
   ASSERT_NE(idat, test::kNoChunk);
@@ -284,9 +284,9 @@ TEST(PngReaderErrors, BrokenImageData) {
 }
 
 TEST(PngReaderErrors, InterlacedImageCutShort) {
-  test::PngSpec spec = test::PatternSpec(test::kPalette, 4, 33, 17);
-  spec.interlaced = true;
-  const std::vector<uint8_t> png = EncodePng(spec);
+  test::TestPng source = test::PatternPng(test::kPalette, 4, 33, 17);
+  source.interlaced = true;
+  const std::vector<uint8_t> png = EncodePng(source);
   const size_t iend = test::FindChunk(png, "IEND");
   for (size_t cut = iend - 30; cut < iend; cut += 7) {
     const Outcome outcome = ReadAll(Prefix(png, cut));
@@ -297,9 +297,9 @@ TEST(PngReaderErrors, InterlacedImageCutShort) {
 
 TEST(PngReaderErrors, DamagedAncillaryChunkIsOnlyAWarning) {
   // A gAMA chunk with a bad CRC is dropped; the image still decodes.
-  test::PngSpec spec = test::PatternSpec(test::kRgb, 8, 5, 5);
-  spec.gamma = 0.45455;
-  std::vector<uint8_t> png = EncodePng(spec);
+  test::TestPng source = test::PatternPng(test::kRgb, 8, 5, 5);
+  source.gamma = 0.45455;
+  std::vector<uint8_t> png = EncodePng(source);
   const size_t gama = test::FindChunk(png, "gAMA");
   ASSERT_NE(gama, test::kNoChunk);
   png[gama + 8 + 4] ^= 0xFF;  // its CRC

@@ -25,7 +25,7 @@ namespace {
 
 using test::ColorTypeDepth;
 using test::EncodePng;
-using test::PngSpec;
+using test::TestPng;
 
 // What the reader should produce, computed from the samples without libpng.
 struct Expected {
@@ -40,41 +40,41 @@ uint8_t To8Bits(uint16_t value, int bitDepth) {
   return static_cast<uint8_t>(value * 255u / ((1u << bitDepth) - 1));
 }
 
-Expected ExpectedDecode(const PngSpec& spec) {
+Expected ExpectedDecode(const TestPng& source) {
   Expected expected;
-  const bool hasAlpha = (spec.colorType & 4) != 0 || !spec.trns.empty();
+  const bool hasAlpha = (source.colorType & 4) != 0 || !source.trns.empty();
   expected.channels = hasAlpha ? 4 : 3;
-  const size_t samplesPerPixel = static_cast<size_t>(test::SamplesPerPixel(spec.colorType));
-  const size_t pixels = size_t{spec.width} * spec.height;
+  const size_t samplesPerPixel = static_cast<size_t>(test::SamplesPerPixel(source.colorType));
+  const size_t pixels = size_t{source.width} * source.height;
   for (size_t p = 0; p < pixels; ++p) {
-    const uint16_t* s = spec.samples.data() + p * samplesPerPixel;
+    const uint16_t* s = source.samples.data() + p * samplesPerPixel;
     uint8_t rgba[4] = {0, 0, 0, 255};
-    switch (spec.colorType) {
+    switch (source.colorType) {
       case test::kGray:
-        rgba[0] = rgba[1] = rgba[2] = To8Bits(s[0], spec.bitDepth);
-        if (!spec.trns.empty() && s[0] == spec.trns[0]) rgba[3] = 0;
+        rgba[0] = rgba[1] = rgba[2] = To8Bits(s[0], source.bitDepth);
+        if (!source.trns.empty() && s[0] == source.trns[0]) rgba[3] = 0;
         break;
       case test::kRgb:
-        for (int c = 0; c < 3; ++c) rgba[c] = To8Bits(s[c], spec.bitDepth);
-        if (!spec.trns.empty() && s[0] == spec.trns[0] && s[1] == spec.trns[1] &&
-            s[2] == spec.trns[2]) {
+        for (int c = 0; c < 3; ++c) rgba[c] = To8Bits(s[c], source.bitDepth);
+        if (!source.trns.empty() && s[0] == source.trns[0] && s[1] == source.trns[1] &&
+            s[2] == source.trns[2]) {
           rgba[3] = 0;
         }
         break;
       case test::kPalette: {
-        const test::PngColor& entry = spec.palette.at(s[0]);
+        const test::PngColor& entry = source.palette.at(s[0]);
         rgba[0] = entry.red;
         rgba[1] = entry.green;
         rgba[2] = entry.blue;
-        if (s[0] < spec.trns.size()) rgba[3] = static_cast<uint8_t>(spec.trns[s[0]]);
+        if (s[0] < source.trns.size()) rgba[3] = static_cast<uint8_t>(source.trns[s[0]]);
         break;
       }
       case test::kGrayAlpha:
-        rgba[0] = rgba[1] = rgba[2] = To8Bits(s[0], spec.bitDepth);
-        rgba[3] = To8Bits(s[1], spec.bitDepth);
+        rgba[0] = rgba[1] = rgba[2] = To8Bits(s[0], source.bitDepth);
+        rgba[3] = To8Bits(s[1], source.bitDepth);
         break;
       case test::kRgba:
-        for (int c = 0; c < 4; ++c) rgba[c] = To8Bits(s[c], spec.bitDepth);
+        for (int c = 0; c < 4; ++c) rgba[c] = To8Bits(s[c], source.bitDepth);
         break;
     }
     expected.bytes.insert(expected.bytes.end(), rgba, rgba + expected.channels);
@@ -146,15 +146,15 @@ std::string Name(const ColorTypeDepth& c) { return testing::PrintToString(c); }
 class EveryColorTypeAndDepth : public testing::TestWithParam<ColorTypeDepth> {
  protected:
   // Odd sizes leave partly filled bytes at the end of low-bit rows and uneven Adam7 passes.
-  PngSpec Pattern(uint32_t seed = 0) const {
-    return test::PatternSpec(GetParam().colorType, GetParam().bitDepth, 19, 11, seed);
+  TestPng Pattern(uint32_t seed = 0) const {
+    return test::PatternPng(GetParam().colorType, GetParam().bitDepth, 19, 11, seed);
   }
 };
 
 TEST_P(EveryColorTypeAndDepth, DecodesToEightBitChannels) {
-  const PngSpec spec = Pattern();
-  const Expected expected = ExpectedDecode(spec);
-  const Decoded decoded = Decode(EncodePng(spec));
+  const TestPng source = Pattern();
+  const Expected expected = ExpectedDecode(source);
+  const Decoded decoded = Decode(EncodePng(source));
   ASSERT_EQ(decoded.status, PngReader::kOpened);
   ASSERT_TRUE(decoded.pixelsRead);
   EXPECT_EQ(decoded.width, 19u);
@@ -166,23 +166,23 @@ TEST_P(EveryColorTypeAndDepth, DecodesToEightBitChannels) {
 }
 
 TEST_P(EveryColorTypeAndDepth, InterlacedTwinGivesTheSameRows) {
-  PngSpec spec = Pattern(3);
-  const Decoded plain = Decode(EncodePng(spec));
-  spec.interlaced = true;
-  const Decoded interlaced = Decode(EncodePng(spec));
+  TestPng source = Pattern(3);
+  const Decoded plain = Decode(EncodePng(source));
+  source.interlaced = true;
+  const Decoded interlaced = Decode(EncodePng(source));
   ASSERT_TRUE(plain.pixelsRead);
   ASSERT_TRUE(interlaced.pixelsRead);
   EXPECT_EQ(interlaced.channels, plain.channels);
   EXPECT_EQ(test::ToHex(interlaced.bytes), test::ToHex(plain.bytes));
-  EXPECT_EQ(test::ToHex(interlaced.bytes), test::ToHex(ExpectedDecode(spec).bytes));
+  EXPECT_EQ(test::ToHex(interlaced.bytes), test::ToHex(ExpectedDecode(source).bytes));
 }
 
 TEST_P(EveryColorTypeAndDepth, GammaChunkLeavesStoredValues) {
-  PngSpec spec = Pattern(5);
-  const Decoded plain = Decode(EncodePng(spec));
+  TestPng source = Pattern(5);
+  const Decoded plain = Decode(EncodePng(source));
   for (double gamma : {1.0 / 2.2, 1.0, 2.2}) {
-    spec.gamma = gamma;
-    const Decoded tagged = Decode(EncodePng(spec));
+    source.gamma = gamma;
+    const Decoded tagged = Decode(EncodePng(source));
     ASSERT_TRUE(tagged.pixelsRead) << gamma;
     EXPECT_EQ(test::ToHex(tagged.bytes), test::ToHex(plain.bytes)) << "gAMA " << gamma;
   }
@@ -192,12 +192,12 @@ TEST_P(EveryColorTypeAndDepth, GammaChunkLeavesStoredValues) {
 class EveryTypeWithoutAlpha : public EveryColorTypeAndDepth {};
 
 TEST_P(EveryTypeWithoutAlpha, TransparencyChunkAddsAlpha) {
-  PngSpec spec = Pattern(7);
-  spec.trns = test::PatternTrns(spec);
-  spec.interlaced = true;
-  const Expected expected = ExpectedDecode(spec);
+  TestPng source = Pattern(7);
+  source.trns = test::PatternTrns(source);
+  source.interlaced = true;
+  const Expected expected = ExpectedDecode(source);
   ASSERT_EQ(expected.channels, 4);
-  const Decoded decoded = Decode(EncodePng(spec));
+  const Decoded decoded = Decode(EncodePng(source));
   ASSERT_TRUE(decoded.pixelsRead);
   EXPECT_EQ(decoded.channels, 4);
   EXPECT_EQ(decoded.rowLength, 19 * 4);
@@ -206,16 +206,16 @@ TEST_P(EveryTypeWithoutAlpha, TransparencyChunkAddsAlpha) {
 
 TEST_P(EveryColorTypeAndDepth, MatchesSimplifiedApi) {
   for (bool withTrns : {false, true}) {
-    PngSpec spec = Pattern(11);
+    TestPng source = Pattern(11);
     if (withTrns) {
-      if ((spec.colorType & 4) != 0) continue;
-      spec.trns = test::PatternTrns(spec);
+      if ((source.colorType & 4) != 0) continue;
+      source.trns = test::PatternTrns(source);
     }
-    const std::vector<uint8_t> png = EncodePng(spec);
+    const std::vector<uint8_t> png = EncodePng(source);
     const Decoded decoded = Decode(png);
     ASSERT_TRUE(decoded.pixelsRead);
     std::vector<uint8_t> reference;
-    if (spec.bitDepth <= 8) {
+    if (source.bitDepth <= 8) {
       reference = DecodeWithSimplifiedApi(png, decoded.channels);
     } else if (decoded.channels == 3) {
       reference = DecodeHighBytesWithSimplifiedApi(png);
@@ -247,71 +247,71 @@ INSTANTIATE_TEST_SUITE_P(PngReader, EveryTypeWithoutAlpha, testing::ValuesIn(Typ
 
 struct PixelCase {
   const char* what;
-  PngSpec spec;
+  TestPng source;
   int channels;
   int sourceBitDepth;
   const char* expectedHex;
 };
 
-PngSpec Spec(uint32_t width, uint32_t height, int colorType, int bitDepth,
-             std::vector<uint16_t> samples) {
-  PngSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.colorType = colorType;
-  spec.bitDepth = bitDepth;
-  spec.samples = std::move(samples);
-  return spec;
+TestPng MakePng(uint32_t width, uint32_t height, int colorType, int bitDepth,
+                std::vector<uint16_t> samples) {
+  TestPng source;
+  source.width = width;
+  source.height = height;
+  source.colorType = colorType;
+  source.bitDepth = bitDepth;
+  source.samples = std::move(samples);
+  return source;
 }
 
-PngSpec WithPalette(PngSpec spec, std::vector<test::PngColor> palette,
+TestPng WithPalette(TestPng source, std::vector<test::PngColor> palette,
                     std::vector<uint16_t> trns = {}) {
-  spec.palette = std::move(palette);
-  spec.trns = std::move(trns);
-  return spec;
+  source.palette = std::move(palette);
+  source.trns = std::move(trns);
+  return source;
 }
 
-PngSpec WithTrns(PngSpec spec, std::vector<uint16_t> trns) {
-  spec.trns = std::move(trns);
-  return spec;
+TestPng WithTrns(TestPng source, std::vector<uint16_t> trns) {
+  source.trns = std::move(trns);
+  return source;
 }
 
 TEST(PngReaderPixels, Table) {
   const std::vector<test::PngColor> palette = {{10, 20, 30}, {200, 100, 50}, {0, 0, 255}};
   const PixelCase cases[] = {
       {"8-bit palette without tRNS: RGB",
-       WithPalette(Spec(3, 1, test::kPalette, 8, {2, 0, 1}), palette), 3, 8,
+       WithPalette(MakePng(3, 1, test::kPalette, 8, {2, 0, 1}), palette), 3, 8,
        "00 00 FF 0A 14 1E C8 64 32"},
       {"8-bit palette with tRNS: RGBA, entries past tRNS opaque",
-       WithPalette(Spec(3, 1, test::kPalette, 8, {2, 0, 1}), palette, {0, 128}), 4, 8,
+       WithPalette(MakePng(3, 1, test::kPalette, 8, {2, 0, 1}), palette, {0, 128}), 4, 8,
        "00 00 FF FF 0A 14 1E 00 C8 64 32 80"},
-      {"1-bit gray: black and white", Spec(3, 1, test::kGray, 1, {0, 1, 0}), 3, 1,
+      {"1-bit gray: black and white", MakePng(3, 1, test::kGray, 1, {0, 1, 0}), 3, 1,
        "00 00 00 FF FF FF 00 00 00"},
-      {"2-bit gray: multiples of 85", Spec(4, 1, test::kGray, 2, {0, 1, 2, 3}), 3, 2,
+      {"2-bit gray: multiples of 85", MakePng(4, 1, test::kGray, 2, {0, 1, 2, 3}), 3, 2,
        "00 00 00 55 55 55 AA AA AA FF FF FF"},
-      {"4-bit gray: multiples of 17", Spec(2, 1, test::kGray, 4, {1, 14}), 3, 4,
+      {"4-bit gray: multiples of 17", MakePng(2, 1, test::kGray, 4, {1, 14}), 3, 4,
        "11 11 11 EE EE EE"},
-      {"16-bit RGBA: high bytes", Spec(1, 1, test::kRgba, 16, {0x12FF, 0x3400, 0xFE01, 0x80FF}),
+      {"16-bit RGBA: high bytes", MakePng(1, 1, test::kRgba, 16, {0x12FF, 0x3400, 0xFE01, 0x80FF}),
        4, 16, "12 34 FE 80"},
-      {"16-bit gray: high byte, no rounding", Spec(2, 1, test::kGray, 16, {0x7FFF, 0x0080}), 3,
+      {"16-bit gray: high byte, no rounding", MakePng(2, 1, test::kGray, 16, {0x7FFF, 0x0080}), 3,
        16, "7F 7F 7F 00 00 00"},
-      {"8-bit gray with alpha: R = G = B", Spec(2, 1, test::kGrayAlpha, 8, {7, 200, 255, 0}), 4,
+      {"8-bit gray with alpha: R = G = B", MakePng(2, 1, test::kGrayAlpha, 8, {7, 200, 255, 0}), 4,
        8, "07 07 07 C8 FF FF FF 00"},
       {"RGB with tRNS colour: that colour alpha 0, others 255",
-       WithTrns(Spec(3, 1, test::kRgb, 8, {1, 2, 3, 1, 2, 4, 1, 2, 3}), {1, 2, 3}), 4, 8,
+       WithTrns(MakePng(3, 1, test::kRgb, 8, {1, 2, 3, 1, 2, 4, 1, 2, 3}), {1, 2, 3}), 4, 8,
        "01 02 03 00 01 02 04 FF 01 02 03 00"},
       {"16-bit RGB tRNS compares all 16 bits",
-       WithTrns(Spec(2, 1, test::kRgb, 16, {0x1234, 0x5678, 0x9ABC, 0x1235, 0x5678, 0x9ABC}),
+       WithTrns(MakePng(2, 1, test::kRgb, 16, {0x1234, 0x5678, 0x9ABC, 0x1235, 0x5678, 0x9ABC}),
                 {0x1234, 0x5678, 0x9ABC}),
        4, 16, "12 56 9A 00 12 56 9A FF"},
       {"2-bit gray tRNS on the 2-bit value",
-       WithTrns(Spec(4, 1, test::kGray, 2, {0, 1, 2, 3}), {2}), 4, 2,
+       WithTrns(MakePng(4, 1, test::kGray, 2, {0, 1, 2, 3}), {2}), 4, 2,
        "00 00 00 FF 55 55 55 FF AA AA AA 00 FF FF FF FF"},
       {"4-bit palette: format stays RGB",
-       WithPalette(Spec(2, 1, test::kPalette, 4, {1, 0}), palette), 3, 4, "C8 64 32 0A 14 1E"},
+       WithPalette(MakePng(2, 1, test::kPalette, 4, {1, 0}), palette), 3, 4, "C8 64 32 0A 14 1E"},
   };
   for (const PixelCase& c : cases) {
-    const Decoded decoded = Decode(EncodePng(c.spec));
+    const Decoded decoded = Decode(EncodePng(c.source));
     ASSERT_TRUE(decoded.pixelsRead) << c.what;
     EXPECT_EQ(decoded.channels, c.channels) << c.what;
     EXPECT_EQ(decoded.sourceBitDepth, c.sourceBitDepth) << c.what;
@@ -320,19 +320,19 @@ TEST(PngReaderPixels, Table) {
 }
 
 TEST(PngReaderPixels, ScreenGammaCorrectsFromFileGamma) {
-  PngSpec spec = Spec(1, 1, test::kGray, 8, {128});
-  spec.gamma = 1.0 / 2.2;
-  const Decoded decoded = Decode(EncodePng(spec), 1.0);  // linear display: 255 * (128/255)^2.2
+  TestPng source = MakePng(1, 1, test::kGray, 8, {128});
+  source.gamma = 1.0 / 2.2;
+  const Decoded decoded = Decode(EncodePng(source), 1.0);  // linear display: 255 * (128/255)^2.2
   ASSERT_TRUE(decoded.pixelsRead);
   const double expected = 255.0 * std::pow(128.0 / 255.0, 2.2);
   EXPECT_NEAR(decoded.bytes[0], expected, 1.0);
   // Display gamma equal to the file's encoding: stored values.
-  EXPECT_EQ(Decode(EncodePng(spec), 2.2).bytes[0], 128);
+  EXPECT_EQ(Decode(EncodePng(source), 2.2).bytes[0], 128);
 }
 
 TEST(PngReaderPixels, RowsAreTopToBottomWithoutPadding) {
   const uint8_t rgb[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
-  const std::vector<uint8_t> png = EncodePng(test::Rgb8Spec(3, 2, rgb));
+  const std::vector<uint8_t> png = EncodePng(test::Rgb8Png(3, 2, rgb));
   test::FilePtr file = test::OpenBytesAsFile(png);
   PngReader reader;
   uint32_t width = 0;
@@ -373,8 +373,8 @@ TEST(PngReaderFiles, ReadsFileOnDisk) {
 TEST(PngReaderFiles, OneReaderDecodesImagesInTurn) {
   PngReader reader;
   for (const ColorTypeDepth& c : test::ValidColorTypeDepths()) {
-    const PngSpec spec = test::PatternSpec(c.colorType, c.bitDepth, 5, 4, 1);
-    const std::vector<uint8_t> png = EncodePng(spec);
+    const TestPng source = test::PatternPng(c.colorType, c.bitDepth, 5, 4, 1);
+    const std::vector<uint8_t> png = EncodePng(source);
     test::FilePtr file = test::OpenBytesAsFile(png);
     uint32_t width = 0;
     uint32_t height = 0;
@@ -383,7 +383,7 @@ TEST(PngReaderFiles, OneReaderDecodesImagesInTurn) {
     const DecodedImage* image = reader.ReadPixels(0.0);
     ASSERT_NE(image, nullptr) << Name(c);
     EXPECT_EQ(reader.SourceBitDepth(), c.bitDepth);
-    EXPECT_EQ(test::ToHex(image->pixels), test::ToHex(ExpectedDecode(spec).bytes)) << Name(c);
+    EXPECT_EQ(test::ToHex(image->pixels), test::ToHex(ExpectedDecode(source).bytes)) << Name(c);
   }
 }  // the destructor releases the last image
 
@@ -391,10 +391,10 @@ TEST(PngReaderFiles, ReadersOnSeveralThreadsAtOnce) {
   std::vector<std::vector<uint8_t>> files;
   std::vector<Expected> expected;
   for (const ColorTypeDepth& c : test::ValidColorTypeDepths()) {
-    PngSpec spec = test::PatternSpec(c.colorType, c.bitDepth, 64, 48, 2);
-    spec.interlaced = c.bitDepth != 8;
-    files.push_back(EncodePng(spec));
-    expected.push_back(ExpectedDecode(spec));
+    TestPng source = test::PatternPng(c.colorType, c.bitDepth, 64, 48, 2);
+    source.interlaced = c.bitDepth != 8;
+    files.push_back(EncodePng(source));
+    expected.push_back(ExpectedDecode(source));
   }
   constexpr int kThreads = 4;
   std::vector<int> mismatches(kThreads, 0);
@@ -411,9 +411,8 @@ TEST(PngReaderFiles, ReadersOnSeveralThreadsAtOnce) {
           if (reader.OpenImage(file.get(), width, height) == PngReader::kOpened) {
             image = reader.ReadPixels(0.0);
           }
-          if (image == nullptr ||
-              !std::equal(image->pixels.begin(), image->pixels.end(), expected[i].bytes.begin(),
-                          expected[i].bytes.end())) {
+          if (image == nullptr || !std::equal(image->pixels.begin(), image->pixels.end(),
+                                              expected[i].bytes.begin(), expected[i].bytes.end())) {
             ++mismatches[t];
           }
           reader.ReleaseImage();

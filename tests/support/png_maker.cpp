@@ -12,8 +12,8 @@ namespace {
 constexpr size_t kErrorTextBytes = 160;
 
 constexpr ColorTypeDepth kValidColorTypeDepths[] = {
-    {kGray, 1},  {kGray, 2},       {kGray, 4},       {kGray, 8},    {kGray, 16},
-    {kRgb, 8},   {kRgb, 16},       {kPalette, 1},    {kPalette, 2}, {kPalette, 4},
+    {kGray, 1},    {kGray, 2},      {kGray, 4},       {kGray, 8},    {kGray, 16},
+    {kRgb, 8},     {kRgb, 16},      {kPalette, 1},    {kPalette, 2}, {kPalette, 4},
     {kPalette, 8}, {kGrayAlpha, 8}, {kGrayAlpha, 16}, {kRgba, 8},    {kRgba, 16},
 };
 
@@ -33,7 +33,7 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 
 // Everything the guarded write needs, prepared outside it.
 struct WriteJob {
-  const PngSpec* spec = nullptr;
+  const TestPng* source = nullptr;
   png_bytepp rows = nullptr;
   const png_color* palette = nullptr;
   int paletteSize = 0;
@@ -46,16 +46,16 @@ struct WriteJob {
 // The only setjmp point of the writer: holds no object with a destructor.
 bool WriteGuarded(png_structp png, png_infop info, const WriteJob* job) {
   if (setjmp(png_jmpbuf(png))) return false;
-  const PngSpec& spec = *job->spec;
+  const TestPng& source = *job->source;
   png_set_write_fn(png, job->out, AppendToVector, FlushNothing);
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, source.width, source.height, source.bitDepth, source.colorType,
+               source.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (job->paletteSize > 0) png_set_PLTE(png, info, job->palette, job->paletteSize);
   if (job->trnsAlpha != nullptr || job->trnsColor != nullptr) {
     png_set_tRNS(png, info, job->trnsAlpha, job->trnsCount, job->trnsColor);
   }
-  if (spec.gamma > 0.0) png_set_gAMA(png, info, spec.gamma);
+  if (source.gamma > 0.0) png_set_gAMA(png, info, source.gamma);
   png_write_info(png, info);
   png_write_image(png, job->rows);
   png_write_end(png, info);
@@ -64,27 +64,28 @@ bool WriteGuarded(png_structp png, png_infop info, const WriteJob* job) {
 
 // Packs samples into PNG rows: several per byte (most significant first) below 8 bits,
 // big-endian pairs at 16.
-std::vector<std::vector<uint8_t>> PackRows(const PngSpec& spec) {
-  const size_t perRow = size_t{spec.width} * static_cast<size_t>(SamplesPerPixel(spec.colorType));
-  if (spec.samples.size() != perRow * spec.height) {
-    throw std::invalid_argument("PngSpec: sample count does not match the image size");
+std::vector<std::vector<uint8_t>> PackRows(const TestPng& source) {
+  const size_t perRow =
+      size_t{source.width} * static_cast<size_t>(SamplesPerPixel(source.colorType));
+  if (source.samples.size() != perRow * source.height) {
+    throw std::invalid_argument("TestPng: sample count does not match the image size");
   }
-  const size_t rowBytes = (perRow * static_cast<size_t>(spec.bitDepth) + 7) / 8;
-  std::vector<std::vector<uint8_t>> rows(spec.height, std::vector<uint8_t>(rowBytes, 0));
-  for (uint32_t y = 0; y < spec.height; ++y) {
-    const uint16_t* in = spec.samples.data() + y * perRow;
+  const size_t rowBytes = (perRow * static_cast<size_t>(source.bitDepth) + 7) / 8;
+  std::vector<std::vector<uint8_t>> rows(source.height, std::vector<uint8_t>(rowBytes, 0));
+  for (uint32_t y = 0; y < source.height; ++y) {
+    const uint16_t* in = source.samples.data() + y * perRow;
     uint8_t* out = rows[y].data();
     for (size_t i = 0; i < perRow; ++i) {
       const uint16_t value = in[i];
-      if (spec.bitDepth == 16) {
+      if (source.bitDepth == 16) {
         out[2 * i] = static_cast<uint8_t>(value >> 8);
         out[2 * i + 1] = static_cast<uint8_t>(value & 0xFF);
-      } else if (spec.bitDepth == 8) {
+      } else if (source.bitDepth == 8) {
         out[i] = static_cast<uint8_t>(value);
       } else {
-        const size_t bit = i * static_cast<size_t>(spec.bitDepth);
-        const int shift = 8 - spec.bitDepth - static_cast<int>(bit % 8);
-        out[bit / 8] |= static_cast<uint8_t>((value & ((1u << spec.bitDepth) - 1)) << shift);
+        const size_t bit = i * static_cast<size_t>(source.bitDepth);
+        const int shift = 8 - source.bitDepth - static_cast<int>(bit % 8);
+        out[bit / 8] |= static_cast<uint8_t>((value & ((1u << source.bitDepth) - 1)) << shift);
       }
     }
   }
@@ -107,104 +108,108 @@ uint32_t GetBigEndian32(const uint8_t* bytes) {
 
 int SamplesPerPixel(int colorType) {
   switch (colorType) {
-    case kRgb: return 3;
-    case kGrayAlpha: return 2;
-    case kRgba: return 4;
-    default: return 1;
+    case kRgb:
+      return 3;
+    case kGrayAlpha:
+      return 2;
+    case kRgba:
+      return 4;
+    default:
+      return 1;
   }
 }
 
 std::span<const ColorTypeDepth> ValidColorTypeDepths() { return kValidColorTypeDepths; }
 
-PngSpec PatternSpec(int colorType, int bitDepth, uint32_t width, uint32_t height, uint32_t seed) {
-  PngSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.colorType = colorType;
-  spec.bitDepth = bitDepth;
+TestPng PatternPng(int colorType, int bitDepth, uint32_t width, uint32_t height, uint32_t seed) {
+  TestPng source;
+  source.width = width;
+  source.height = height;
+  source.colorType = colorType;
+  source.bitDepth = bitDepth;
   const uint32_t mask = (1u << bitDepth) - 1;
   const size_t count = size_t{width} * height * static_cast<size_t>(SamplesPerPixel(colorType));
-  spec.samples.resize(count);
+  source.samples.resize(count);
   // An odd multiplier visits every value once per 2^bitDepth consecutive samples.
   for (size_t i = 0; i < count; ++i) {
-    spec.samples[i] = static_cast<uint16_t>((i * 40503u + seed * 9973u) & mask);
+    source.samples[i] = static_cast<uint16_t>((i * 40503u + seed * 9973u) & mask);
   }
   if (colorType == kPalette) {
     for (uint32_t k = 0; k <= mask; ++k) {
-      spec.palette.push_back({static_cast<uint8_t>(k), static_cast<uint8_t>(k * 97 + seed),
-                              static_cast<uint8_t>(k * 53 + 11)});
+      source.palette.push_back({static_cast<uint8_t>(k), static_cast<uint8_t>(k * 97 + seed),
+                                static_cast<uint8_t>(k * 53 + 11)});
     }
   }
-  return spec;
+  return source;
 }
 
-std::vector<uint16_t> PatternTrns(const PngSpec& spec) {
-  if (spec.colorType == kPalette) {
+std::vector<uint16_t> PatternTrns(const TestPng& source) {
+  if (source.colorType == kPalette) {
     std::vector<uint16_t> alphas;
-    for (size_t k = 0; k + 1 < spec.palette.size() || k == 0; ++k) {
+    for (size_t k = 0; k + 1 < source.palette.size() || k == 0; ++k) {
       alphas.push_back(static_cast<uint16_t>((k * 89) & 0xFF));
     }
     return alphas;
   }
-  const size_t first = 5 * static_cast<size_t>(SamplesPerPixel(spec.colorType));
-  if (spec.colorType == kGray) return {spec.samples.at(first)};
-  if (spec.colorType == kRgb) {
-    return {spec.samples.at(first), spec.samples.at(first + 1), spec.samples.at(first + 2)};
+  const size_t first = 5 * static_cast<size_t>(SamplesPerPixel(source.colorType));
+  if (source.colorType == kGray) return {source.samples.at(first)};
+  if (source.colorType == kRgb) {
+    return {source.samples.at(first), source.samples.at(first + 1), source.samples.at(first + 2)};
   }
   throw std::invalid_argument("PatternTrns: colour type has an alpha channel");
 }
 
-PngSpec Rgb8Spec(uint32_t width, uint32_t height, std::span<const uint8_t> rgb) {
-  PngSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.colorType = kRgb;
-  spec.samples.assign(rgb.begin(), rgb.end());
-  return spec;
+TestPng Rgb8Png(uint32_t width, uint32_t height, std::span<const uint8_t> rgb) {
+  TestPng source;
+  source.width = width;
+  source.height = height;
+  source.colorType = kRgb;
+  source.samples.assign(rgb.begin(), rgb.end());
+  return source;
 }
 
-PngSpec Rgba8Spec(uint32_t width, uint32_t height, std::span<const uint8_t> rgba) {
-  PngSpec spec = Rgb8Spec(width, height, rgba);
-  spec.colorType = kRgba;
-  return spec;
+TestPng Rgba8Png(uint32_t width, uint32_t height, std::span<const uint8_t> rgba) {
+  TestPng source = Rgb8Png(width, height, rgba);
+  source.colorType = kRgba;
+  return source;
 }
 
-std::vector<uint8_t> EncodePng(const PngSpec& spec) {
-  std::vector<std::vector<uint8_t>> packed = PackRows(spec);
+std::vector<uint8_t> EncodePng(const TestPng& source) {
+  std::vector<std::vector<uint8_t>> packed = PackRows(source);
   std::vector<png_bytep> rows;
   for (auto& row : packed) rows.push_back(row.data());
   std::vector<png_color> palette;
-  for (const PngColor& c : spec.palette) palette.push_back({c.red, c.green, c.blue});
+  for (const PngColor& c : source.palette) palette.push_back({c.red, c.green, c.blue});
   std::vector<png_byte> trnsAlpha;
   png_color_16 trnsColor{};
   WriteJob job;
-  job.spec = &spec;
+  job.source = &source;
   job.rows = rows.data();
   job.palette = palette.data();
   job.paletteSize = static_cast<int>(palette.size());
-  if (!spec.trns.empty()) {
-    if (spec.colorType == kPalette) {
-      for (uint16_t alpha : spec.trns) trnsAlpha.push_back(static_cast<png_byte>(alpha));
+  if (!source.trns.empty()) {
+    if (source.colorType == kPalette) {
+      for (uint16_t alpha : source.trns) trnsAlpha.push_back(static_cast<png_byte>(alpha));
       job.trnsAlpha = trnsAlpha.data();
       job.trnsCount = static_cast<int>(trnsAlpha.size());
-    } else if (spec.colorType == kGray) {
-      trnsColor.gray = spec.trns[0];
+    } else if (source.colorType == kGray) {
+      trnsColor.gray = source.trns[0];
       job.trnsColor = &trnsColor;
-    } else if (spec.colorType == kRgb && spec.trns.size() >= 3) {
-      trnsColor.red = spec.trns[0];
-      trnsColor.green = spec.trns[1];
-      trnsColor.blue = spec.trns[2];
+    } else if (source.colorType == kRgb && source.trns.size() >= 3) {
+      trnsColor.red = source.trns[0];
+      trnsColor.green = source.trns[1];
+      trnsColor.blue = source.trns[2];
       job.trnsColor = &trnsColor;
     } else {
-      throw std::invalid_argument("PngSpec: tRNS does not fit the colour type");
+      throw std::invalid_argument("TestPng: tRNS does not fit the colour type");
     }
   }
   std::vector<uint8_t> out;
   job.out = &out;
 
   char error[kErrorTextBytes] = "out of memory";
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, error, OnWriteError,
-                                            IgnoreWarning);
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, error, OnWriteError, IgnoreWarning);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   const bool written = info != nullptr && WriteGuarded(png, info, &job);
   png_destroy_write_struct(&png, &info);
@@ -220,18 +225,18 @@ void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
   }
 }
 
-void WritePngFile(const std::string& path, const PngSpec& spec) {
-  WriteFileBytes(path, EncodePng(spec));
+void WritePngFile(const std::string& path, const TestPng& source) {
+  WriteFileBytes(path, EncodePng(source));
 }
 
 void WriteRgb8Png(const std::string& path, uint32_t width, uint32_t height,
                   std::span<const uint8_t> rgb) {
-  WritePngFile(path, Rgb8Spec(width, height, rgb));
+  WritePngFile(path, Rgb8Png(width, height, rgb));
 }
 
 void WriteRgba8Png(const std::string& path, uint32_t width, uint32_t height,
                    std::span<const uint8_t> rgba) {
-  WritePngFile(path, Rgba8Spec(width, height, rgba));
+  WritePngFile(path, Rgba8Png(width, height, rgba));
 }
 
 std::vector<uint8_t> PngSignature() { return {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}; }

@@ -28,7 +28,7 @@ struct PngColor {
 };
 
 // One PNG to write.
-struct PngSpec {
+struct TestPng {
   uint32_t width = 1;
   uint32_t height = 1;
   int colorType = kRgb;
@@ -58,24 +58,23 @@ std::span<const ColorTypeDepth> ValidColorTypeDepths();
 // A width x height image of the given type whose samples sweep the whole range of the bit depth
 // (every value appears when there are enough samples), varied by `seed`. Palette images get a
 // full palette (2^bitDepth distinct entries). No tRNS, gAMA or interlacing.
-PngSpec PatternSpec(int colorType, int bitDepth, uint32_t width, uint32_t height,
-                    uint32_t seed = 0);
+TestPng PatternPng(int colorType, int bitDepth, uint32_t width, uint32_t height, uint32_t seed = 0);
 
-// tRNS contents for a PatternSpec image (gray, RGB or palette) that make some of its pixels
+// tRNS contents for a PatternPng image (gray, RGB or palette) that make some of its pixels
 // transparent: the value of pixel 5 for gray and RGB; for a palette, varied alphas for all
 // entries but the last, which stays opaque.
-std::vector<uint16_t> PatternTrns(const PngSpec& spec);
+std::vector<uint16_t> PatternTrns(const TestPng& source);
 
 // Straight 8-bit images from packed bytes (3 or 4 per pixel, rows top to bottom).
-PngSpec Rgb8Spec(uint32_t width, uint32_t height, std::span<const uint8_t> rgb);
-PngSpec Rgba8Spec(uint32_t width, uint32_t height, std::span<const uint8_t> rgba);
+TestPng Rgb8Png(uint32_t width, uint32_t height, std::span<const uint8_t> rgb);
+TestPng Rgba8Png(uint32_t width, uint32_t height, std::span<const uint8_t> rgba);
 
-// The complete PNG file for `spec`.
-std::vector<uint8_t> EncodePng(const PngSpec& spec);
+// The complete PNG file for `source`.
+std::vector<uint8_t> EncodePng(const TestPng& source);
 
-// Writes `bytes` (or the PNG for `spec`) to `path`, replacing any file there.
+// Writes `bytes` (or the PNG for `source`) to `path`, replacing any file there.
 void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
-void WritePngFile(const std::string& path, const PngSpec& spec);
+void WritePngFile(const std::string& path, const TestPng& source);
 void WriteRgb8Png(const std::string& path, uint32_t width, uint32_t height,
                   std::span<const uint8_t> rgb);
 void WriteRgba8Png(const std::string& path, uint32_t width, uint32_t height,
