@@ -28,8 +28,8 @@ namespace lumapress {
 //   const DecodedImage* image = reader.ReadPixels(0.0);   // null: corrupt or truncated body
 //   int depth = reader.SourceBitDepth();                  // any time while the image is open
 //   ... use image->pixels ...
-//   reader.ReleaseImage();                                // frees the rows; the file may be
-//                                                         // closed before or after this
+//   reader.ReleaseImage();                                // frees the rows
+// The file is read until ReadPixels returns; it may be closed any time after that.
 //
 // One object holds one image at a time; separate objects may decode on separate threads at
 // once. The destructor releases whatever is still held. No call throws.
