@@ -96,9 +96,9 @@ NetworkShare SplitNetworkDevice(const MountEntry& mount) {
   // NFS and sshfs: server:path, the server possibly a bracketed IPv6 address.
   size_t colon = device.find(':', device.starts_with("[") ? device.find(']') : 0);
   if (colon == std::string::npos) return {device, ""};
-  std::string share = device.substr(colon + 1);
-  if (share.empty()) share = "~";  // sshfs without a path mounts the remote home folder
-  return {device.substr(0, colon), share};
+  // sshfs without a path mounts the remote home folder.
+  std::string share = colon + 1 < device.size() ? device.substr(colon + 1) : std::string(1, '~');
+  return {device.substr(0, colon), std::move(share)};
 }
 
 }  // namespace lumapress
