@@ -18,6 +18,7 @@
 
 #include "conversion/png_reader.h"
 #include "conversion/run_conversion.h"
+#include "swf/diagnostics.h"
 
 namespace {
 
@@ -181,6 +182,7 @@ BENCHMARK(BM_ConvertCorpusPhotos)->Args({80, 1})->Args({100, 1})->Args({80, 2})
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
+  lumapress::SetDiagnosticsSink([](std::string_view) {});  // keep the table readable
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::error_code error;
