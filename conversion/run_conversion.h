@@ -33,6 +33,11 @@ class ConversionUser {
 struct ConversionProgress {
   size_t imagesDone = 0;
   size_t imageCount = 0;
+  // About the image just converted, for summaries.
+  std::string inputPath;
+  std::string moviePath;   // the movie it went into (its final name)
+  std::string bitmapForm;  // the bitmap tag it became, e.g. "DefineBitsLossless format 3"
+  uint32_t frames = 0;     // ShowFrame tags written for it
 };
 
 // Called after each image. Returning false cancels the run after that image; files are then

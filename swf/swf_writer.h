@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,8 @@
 #include "swf/swf_bit_stream.h"
 
 namespace lumapress {
+
+struct BitmapTag;  // swf/bitmap_tags.h
 
 // Writes one uncompressed SWF movie ("FWS"): the header, tags in short and long form with their
 // lengths patched afterwards, and the geometry, display-list, action and sprite tags a slide show
@@ -88,6 +91,36 @@ class SwfWriter : public SwfBitStream {
   // DefineSprite whose one frame loads the movie at `url` into the sprite. Returns its id, or
   // -1 with nothing written when `url` is longer than kMaxLoaderUrlBytes.
   int32_t DefineLoaderSprite(std::string_view url);
+
+  // --- Bitmap definition tags ---
+
+  // DefineJpegBitmap results other than the character id.
+  static constexpr int32_t kJpegBitmapEncoderUnavailable = -1;  // nothing written
+  static constexpr int32_t kJpegBitmapEncodeFailed = -2;        // nothing written
+
+  // Writes `tag` (built by swf/bitmap_tags.h) as a long-form tag with `characterId`.
+  void DefineBitmap(int32_t characterId, const BitmapTag& tag);
+  // DefineBitsLossless (zlib level 9) and DefineBitsLossless2 (zlib at `level`). `data` is the
+  // bitmap in the SWF layout of `format` (3: 256-entry colour table then index rows; 5: 4 bytes
+  // per pixel). The colour count byte is written for format 3 only. False, with nothing
+  // written, when zlib refuses the data.
+  bool DefineBitsLossless(int32_t characterId, int32_t width, int32_t height, int32_t format,
+                          int32_t colorCount, std::span<const uint8_t> data);
+  bool DefineBitsLossless2(int32_t characterId, int32_t width, int32_t height, int32_t format,
+                           int32_t colorCount, std::span<const uint8_t> data, int level);
+  // DefineBitsJPEG2 and DefineBitsJPEG3 around a complete JPEG stream; JPEG3 adds the alpha
+  // plane (one byte per pixel) compressed at `level`.
+  void DefineBitsJPEG2(int32_t characterId, std::span<const uint8_t> jpeg);
+  bool DefineBitsJPEG3(int32_t characterId, std::span<const uint8_t> jpeg,
+                       std::span<const uint8_t> alpha, int level);
+  // Encodes RGB(x) pixels (`channels` bytes each, rows top to bottom) as JPEG of `quality`
+  // (0-99) and writes DefineBitsJPEG2. Returns `characterId`, or one of the failures above.
+  int32_t DefineJpegBitmap(int32_t characterId, std::span<const uint8_t> pixels, int32_t width,
+                           int32_t height, int32_t quality, int32_t channels);
+  // The same for premultiplied RGBA pixels, writing DefineBitsJPEG3 with the alpha bytes as
+  // a stored (level 0) alpha plane.
+  int32_t DefineJpegBitmapWithAlpha(int32_t characterId, std::span<const uint8_t> pixels,
+                                    int32_t width, int32_t height, int32_t quality);
 
  private:
   // RECT from twips: Nbits from the four values, which are clamped to what 31 bits hold.

@@ -1,0 +1,3 @@
+#include "run_cli.h"
+
+int main(int argc, char** argv) { return lumapress::RunCli(argc, argv); }

@@ -1,0 +1,18 @@
+#include "conversion/frame_count.h"
+
+namespace lumapress {
+
+uint32_t FramesForImage(float delaySeconds, float framesPerSecond) {
+  uint32_t frames = 0;
+  float accumulator = 0.0f;
+  for (;;) {
+    ++frames;
+    // Both operations in double precision on the single-precision operands; the sum is
+    // compared unrounded, and only the stored accumulator is rounded to single precision.
+    const double sum = 1.0 / static_cast<double>(framesPerSecond) + static_cast<double>(accumulator);
+    accumulator = static_cast<float>(sum);
+    if (!(sum < static_cast<double>(delaySeconds))) return frames;
+  }
+}
+
+}  // namespace lumapress

@@ -1,0 +1,91 @@
+#include "conversion/image_job.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <new>
+
+#include "conversion/png_reader.h"
+#include "swf/stdio_file.h"
+
+namespace lumapress {
+namespace {
+
+// The driver asks for stored sample values, with or without a gAMA chunk.
+constexpr double kScreenGamma = 0.0;
+
+// PNG signature (8), IHDR length (4) and type (4), then width and height (4 each, big-endian).
+constexpr size_t kIhdrSizeEnd = 24;
+constexpr size_t kIhdrWidthOffset = 16;
+
+uint32_t BigEndian32(const uint8_t* bytes) {
+  return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) | bytes[3];
+}
+
+// True when the header the reader refused states a width or height above kMaxImageSide, so
+// the user hears why instead of a generic reader failure.
+bool HeaderTooLarge(std::FILE* file) {
+  std::array<uint8_t, kIhdrSizeEnd> header{};
+  if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(header.data(), 1, header.size(), file) != header.size()) {
+    return false;
+  }
+  constexpr uint8_t kIhdr[] = {'I', 'H', 'D', 'R'};
+  if (!std::equal(std::begin(kIhdr), std::end(kIhdr), header.begin() + 12)) return false;
+  const uint32_t width = BigEndian32(header.data() + kIhdrWidthOffset);
+  const uint32_t height = BigEndian32(header.data() + kIhdrWidthOffset + 4);
+  return width > kMaxImageSide || height > kMaxImageSide;
+}
+
+ImageFault FaultOf(BitmapResult result) {
+  switch (result) {
+    case BitmapResult::kOk: return ImageFault::kNone;
+    case BitmapResult::kEncoderUnavailable: return ImageFault::kEncoderUnavailable;
+    case BitmapResult::kEncodeFailed:
+    case BitmapResult::kCompressFailed: return ImageFault::kEncodeFailed;
+  }
+  return ImageFault::kEncodeFailed;
+}
+
+}  // namespace
+
+bool IsOpeningFault(ImageFault fault) {
+  return fault == ImageFault::kCannotOpen || fault == ImageFault::kReaderFailed ||
+         fault == ImageFault::kTooLarge;
+}
+
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality) {
+  ImageJob job;
+  try {
+    UniqueFile file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+      job.fault = ImageFault::kCannotOpen;
+      return job;
+    }
+    PngReader reader;
+    uint32_t width = 0, height = 0;
+    if (reader.OpenImage(file.get(), width, height) != PngReader::kOpened) {
+      job.fault = HeaderTooLarge(file.get()) ? ImageFault::kTooLarge : ImageFault::kReaderFailed;
+      return job;
+    }
+    if (width > kMaxImageSide || height > kMaxImageSide) {
+      job.fault = ImageFault::kTooLarge;
+      return job;
+    }
+    job.width = width;
+    job.height = height;
+    const DecodedImage* decoded = reader.ReadPixels(kScreenGamma);
+    if (decoded == nullptr) {
+      job.fault = ImageFault::kCannotDecode;
+      return job;
+    }
+    DecodedImage image = *decoded;
+    image.sourceBitDepth = reader.SourceBitDepth();
+    job.fault = FaultOf(PrepareImageBitmap(image, jpegQuality, job.bitmap));
+  } catch (const std::bad_alloc&) {
+    job.bitmap = PreparedBitmap{};
+    job.fault = ImageFault::kNoMemory;
+  }
+  return job;
+}
+
+}  // namespace lumapress

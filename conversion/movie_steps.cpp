@@ -1,0 +1,76 @@
+#include "conversion/movie_steps.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "swf/compress_movie.h"
+#include "swf/swf_writer.h"
+
+namespace lumapress {
+namespace {
+
+constexpr int32_t kWhite = 255;
+constexpr char kNumFilesVariable[] = "numfiles";
+
+}  // namespace
+
+MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::string& controlFilePath,
+                      size_t imageCount) {
+  if (!writer.OpenMovie(path)) return MovieStart::kCannotCreate;
+  writer.SetBackgroundColor(kWhite, kWhite, kWhite);
+  if (!controlFilePath.empty()) {
+    const int32_t spriteId = writer.DefineLoaderSprite(controlFilePath);
+    if (spriteId < 0) return MovieStart::kControlPathTooLong;
+    writer.PlaceObject(spriteId, kLoaderSpriteDepth);
+    writer.BeginDoAction();
+    writer.ActionPushString(kNumFilesVariable);
+    writer.ActionPushString(std::to_string(imageCount));
+    writer.ActionSetVariable();
+    writer.EndDoAction();
+  }
+  return writer.Failed() ? MovieStart::kCannotCreate : MovieStart::kOk;
+}
+
+void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, uint32_t width,
+                      uint32_t height, bool replacePrevious, uint32_t frames) {
+  const int32_t bitmapId = writer.NewCharacterId();
+  writer.DefineBitmap(bitmapId, bitmap.tag);
+  const int32_t shapeId =
+      writer.DefineBitmapShape(static_cast<int32_t>(width), static_cast<int32_t>(height), bitmapId);
+  if (replacePrevious) writer.RemoveDepth(kImageDepth);
+  writer.PlaceObject(shapeId, kImageDepth);
+  for (uint32_t frame = 0; frame < frames; ++frame) writer.ShowFrame();
+}
+
+bool FinishMovie(SwfWriter& writer, const std::string& path) {
+  if (writer.Finish() < 0) return false;
+  return CompressMovie(path, path) > 0;
+}
+
+std::string TemporaryMoviePath(const std::string& moviePath) {
+  // Distinct per process (start time) and per call (counter); the dot hides it from listings.
+  static const auto processToken = static_cast<unsigned long long>(
+      std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFFFFull);
+  static std::atomic<unsigned long long> counter{0};
+  const std::filesystem::path path(moviePath);
+  const std::string name = "." + path.filename().string() + ".part-" + std::to_string(processToken) +
+                           "-" + std::to_string(counter++);
+  return (path.parent_path() / name).string();
+}
+
+bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath) {
+  std::error_code error;
+  std::filesystem::rename(temporaryPath, moviePath, error);
+  if (error) DiscardMovie(temporaryPath);
+  return !error;
+}
+
+void DiscardMovie(const std::string& temporaryPath) {
+  std::error_code error;
+  std::filesystem::remove(temporaryPath, error);
+}
+
+}  // namespace lumapress

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+#include "conversion/bitmap_form.h"
+#include "conversion/decoded_image.h"
+#include "swf/bitmap_tags.h"
+
+namespace lumapress {
+
+class SwfWriter;
+
+// One image's bitmap definition, ready to be written with its character id.
+struct PreparedBitmap {
+  BitmapForm form = BitmapForm::kLossless32;
+  BitmapTag tag;
+};
+
+// Builds the image's PixelBuffer32 (premultiplying 4-channel images in place), chooses the
+// bitmap form from the channels, `jpegQuality` and the header bit depth, and encodes the
+// bitmap tag. Opaque 8-bit images with more than 256 colours are stored in format 5.
+// Thread-safe for distinct images; throws std::bad_alloc when memory runs out.
+BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
+                                PreparedBitmap& bitmap);
+
+// PrepareImageBitmap, then one bitmap tag with `bitmapId` in `writer`. Nothing is written
+// unless the result is kOk.
+BitmapResult WriteImageBitmap(SwfWriter& writer, int32_t bitmapId, const DecodedImage& image,
+                              int32_t jpegQuality, BitmapForm* form = nullptr);
+
+}  // namespace lumapress

@@ -1,0 +1,240 @@
+#include "swf/bitmap_tags.h"
+
+#include <zlib.h>
+
+#include <climits>
+#include <new>
+
+#include "jpeg/jpeg_properties.h"
+#include "swf/diagnostics.h"
+#include "swf/swf_writer.h"
+
+namespace lumapress {
+namespace {
+
+// ImageData of the JPEG tags starts with an EOI/SOI pair and ends with an EOI, whatever the
+// stream inside holds; players expect exactly these bytes.
+constexpr uint8_t kJpegDataPrefix[] = {0xFF, 0xD9, 0xFF, 0xD8};
+constexpr uint8_t kJpegDataSuffix[] = {0xFF, 0xD9};
+constexpr uint32_t kJpegDataFraming = sizeof kJpegDataPrefix + sizeof kJpegDataSuffix;
+
+void AppendU16(std::vector<uint8_t>& out, uint32_t value) {
+  out.push_back(static_cast<uint8_t>(value));
+  out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
+  AppendU16(out, value & 0xFFFF);
+  AppendU16(out, value >> 16);
+}
+
+void AppendBytes(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
+  out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+void AppendJpegImageData(std::vector<uint8_t>& out, std::span<const uint8_t> jpeg) {
+  AppendBytes(out, kJpegDataPrefix);
+  AppendBytes(out, jpeg);
+  AppendBytes(out, kJpegDataSuffix);
+}
+
+// Releases the encoder's resources however the encoding ends.
+class JpegRecord {
+ public:
+  JpegRecord() : record_{} {}
+  ~JpegRecord() {
+    if (initialised_) ReleaseProperties(record_);
+  }
+  JpegRecord(const JpegRecord&) = delete;
+  JpegRecord& operator=(const JpegRecord&) = delete;
+
+  bool Init() {
+    initialised_ = InitProperties(record_) == kJpegOk;
+    return initialised_;
+  }
+  JPEG_PROPERTIES& get() { return record_; }
+
+ private:
+  JPEG_PROPERTIES record_;
+  bool initialised_ = false;
+};
+
+int32_t JpegBitmapFailure(BitmapResult result) {
+  return result == BitmapResult::kEncoderUnavailable ? SwfWriter::kJpegBitmapEncoderUnavailable
+                                                     : SwfWriter::kJpegBitmapEncodeFailed;
+}
+
+}  // namespace
+
+bool ZlibCompress(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream) {
+  // compressBound is the largest stream zlib can produce, so compress2 never runs out of room.
+  uLongf size = compressBound(static_cast<uLong>(data.size()));
+  stream.resize(size);
+  const int result = compress2(stream.data(), &size, data.data(), static_cast<uLong>(data.size()), level);
+  if (result == Z_MEM_ERROR) throw std::bad_alloc();
+  if (result != Z_OK) {
+    stream.clear();
+    return false;
+  }
+  stream.resize(size);
+  return true;
+}
+
+BitmapResult BuildLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
+                              int32_t colorCount, std::span<const uint8_t> data, int level,
+                              BitmapTag& tag) {
+  std::vector<uint8_t> stream;
+  if (!ZlibCompress(data, level, stream)) return BitmapResult::kCompressFailed;
+  tag.code = code;
+  tag.body.clear();
+  tag.body.reserve(6 + stream.size());
+  tag.body.push_back(static_cast<uint8_t>(format));             // BitmapFormat
+  AppendU16(tag.body, static_cast<uint32_t>(width) & 0xFFFF);   // BitmapWidth
+  AppendU16(tag.body, static_cast<uint32_t>(height) & 0xFFFF);  // BitmapHeight
+  if (format == kBitmapFormatColorMapped) {
+    tag.body.push_back(static_cast<uint8_t>(colorCount - 1));   // BitmapColorTableSize
+  }
+  AppendBytes(tag.body, stream);                                // ZlibBitmapData
+  return BitmapResult::kOk;
+}
+
+BitmapTag BuildJpeg2Tag(std::span<const uint8_t> jpeg) {
+  BitmapTag tag{kTagDefineBitsJpeg2, {}};
+  tag.body.reserve(jpeg.size() + kJpegDataFraming);
+  AppendJpegImageData(tag.body, jpeg);  // ImageData
+  return tag;
+}
+
+BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_t> alpha, int level,
+                           BitmapTag& tag) {
+  std::vector<uint8_t> stream;
+  if (!ZlibCompress(alpha, level, stream)) return BitmapResult::kCompressFailed;
+  tag.code = kTagDefineBitsJpeg3;
+  tag.body.clear();
+  tag.body.reserve(4 + jpeg.size() + kJpegDataFraming + stream.size());
+  AppendU32(tag.body, static_cast<uint32_t>(jpeg.size()) + kJpegDataFraming);  // AlphaDataOffset
+  AppendJpegImageData(tag.body, jpeg);                                          // ImageData
+  AppendBytes(tag.body, stream);                                                // BitmapAlphaData
+  return BitmapResult::kOk;
+}
+
+BitmapResult EncodeJpeg(std::span<const uint8_t> pixels, int32_t width, int32_t height,
+                        int32_t quality, int32_t channels, std::vector<uint8_t>& jpeg) {
+  JpegRecord record;
+  if (!record.Init()) {
+    Diagnose("JPEG init error!");
+    return BitmapResult::kEncoderUnavailable;
+  }
+  const size_t capacity = JpegWorstCaseSize(width, height);
+  if (capacity > static_cast<size_t>(INT32_MAX)) {
+    // The record's buffer size is a 32-bit field.
+    Diagnose("JPEG encoding error!");
+    return BitmapResult::kEncodeFailed;
+  }
+  jpeg.resize(capacity);
+  JPEG_PROPERTIES& p = record.get();
+  p.pixels = pixels.data();
+  p.pixelWidth = width;
+  p.pixelHeight = height;  // positive: top row first
+  p.pixelChannels = channels;
+  p.pixelColor = kJpegColorRgb;
+  p.jpegBuffer = jpeg.data();
+  p.jpegBufferSize = static_cast<int32_t>(capacity);
+  p.jpegWidth = width;
+  p.jpegHeight = height;
+  p.jpegChannels = 3;
+  p.jpegColor = kJpegColorYCbCr;
+  p.quality = quality;
+  if (EncodeImage(p, kJpegModeBuffer) != kJpegOk) {
+    Diagnose("JPEG encoding error!");
+    jpeg.clear();
+    return BitmapResult::kEncodeFailed;
+  }
+  jpeg.resize(static_cast<size_t>(p.jpegBufferSize));
+  return BitmapResult::kOk;
+}
+
+BitmapResult BuildJpegBitmapTag(std::span<const uint8_t> pixels, int32_t width, int32_t height,
+                                int32_t quality, int32_t channels, BitmapTag& tag) {
+  std::vector<uint8_t> jpeg;
+  const BitmapResult result = EncodeJpeg(pixels, width, height, quality, channels, jpeg);
+  if (result != BitmapResult::kOk) return result;
+  tag = BuildJpeg2Tag(jpeg);
+  return BitmapResult::kOk;
+}
+
+BitmapResult BuildJpegBitmapWithAlphaTag(std::span<const uint8_t> pixels, int32_t width,
+                                         int32_t height, int32_t quality, BitmapTag& tag) {
+  std::vector<uint8_t> jpeg;
+  const BitmapResult result = EncodeJpeg(pixels, width, height, quality, 4, jpeg);
+  if (result != BitmapResult::kOk) return result;
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  std::vector<uint8_t> alpha(count);
+  for (size_t i = 0; i < count; ++i) alpha[i] = pixels[i * 4 + 3];
+  return BuildJpeg3Tag(jpeg, alpha, kZlibStored, tag);
+}
+
+// --- SwfWriter's bitmap operations: one long-form tag each.
+
+void SwfWriter::DefineBitmap(int32_t characterId, const BitmapTag& tag) {
+  BeginTag(tag.code);
+  WriteU16(characterId);  // CharacterId
+  WriteBytes(tag.body);
+  EndTag();
+}
+
+bool SwfWriter::DefineBitsLossless(int32_t characterId, int32_t width, int32_t height,
+                                   int32_t format, int32_t colorCount, std::span<const uint8_t> data) {
+  BitmapTag tag;
+  if (BuildLosslessTag(kTagDefineBitsLossless, format, width, height, colorCount, data, kZlibBest,
+                       tag) != BitmapResult::kOk) {
+    return false;
+  }
+  DefineBitmap(characterId, tag);
+  return true;
+}
+
+bool SwfWriter::DefineBitsLossless2(int32_t characterId, int32_t width, int32_t height,
+                                    int32_t format, int32_t colorCount,
+                                    std::span<const uint8_t> data, int level) {
+  BitmapTag tag;
+  if (BuildLosslessTag(kTagDefineBitsLossless2, format, width, height, colorCount, data, level,
+                       tag) != BitmapResult::kOk) {
+    return false;
+  }
+  DefineBitmap(characterId, tag);
+  return true;
+}
+
+void SwfWriter::DefineBitsJPEG2(int32_t characterId, std::span<const uint8_t> jpeg) {
+  DefineBitmap(characterId, BuildJpeg2Tag(jpeg));
+}
+
+bool SwfWriter::DefineBitsJPEG3(int32_t characterId, std::span<const uint8_t> jpeg,
+                                std::span<const uint8_t> alpha, int level) {
+  BitmapTag tag;
+  if (BuildJpeg3Tag(jpeg, alpha, level, tag) != BitmapResult::kOk) return false;
+  DefineBitmap(characterId, tag);
+  return true;
+}
+
+int32_t SwfWriter::DefineJpegBitmap(int32_t characterId, std::span<const uint8_t> pixels,
+                                    int32_t width, int32_t height, int32_t quality,
+                                    int32_t channels) {
+  BitmapTag tag;
+  const BitmapResult result = BuildJpegBitmapTag(pixels, width, height, quality, channels, tag);
+  if (result != BitmapResult::kOk) return JpegBitmapFailure(result);
+  DefineBitmap(characterId, tag);
+  return characterId;
+}
+
+int32_t SwfWriter::DefineJpegBitmapWithAlpha(int32_t characterId, std::span<const uint8_t> pixels,
+                                             int32_t width, int32_t height, int32_t quality) {
+  BitmapTag tag;
+  const BitmapResult result = BuildJpegBitmapWithAlphaTag(pixels, width, height, quality, tag);
+  if (result != BitmapResult::kOk) return JpegBitmapFailure(result);
+  DefineBitmap(characterId, tag);
+  return characterId;
+}
+
+}  // namespace lumapress

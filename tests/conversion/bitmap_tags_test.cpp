@@ -1,0 +1,142 @@
+#include "swf/bitmap_tags.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "support/hex.h"
+#include "support/jpeg_check.h"
+#include "support/swf_bitmaps.h"
+#include "support/swf_reader.h"
+#include "support/temp_folder.h"
+#include "swf/swf_writer.h"
+
+namespace lumapress::test {
+namespace {
+
+// The complete tag as the writer puts it into a movie: header word, UI32 length, body.
+std::vector<uint8_t> WrittenTag(const BitmapTag& tag, int32_t id) {
+  TempFolder folder;
+  const std::string path = folder.path() + "/t.swf";
+  SwfWriter writer(1, 1, 12, 6);
+  EXPECT_TRUE(writer.OpenMovie(path));
+  const int64_t start = writer.BytesWritten();
+  writer.DefineBitmap(id, tag);
+  const int64_t end = writer.BytesWritten();
+  EXPECT_GT(writer.Finish(), 0);
+  const std::vector<uint8_t> file = ReadFileBytes(path);
+  return {file.begin() + start, file.begin() + end};
+}
+
+struct TagCase {
+  const char* what;
+  std::vector<uint8_t> written;
+  const char* expectedPrefix;
+};
+
+TEST(BitmapTags, LongFormHeadersAndFixedFields) {
+  BitmapTag lossless3, lossless5, lossless2, jpeg3;
+  const std::vector<uint8_t> table(768 + 4, 0);
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 3, 4, 1, 256, table, 9, lossless3), BitmapResult::kOk);
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 5, 1, 1, 0, FromHex("00 11 22 33"), 9, lossless5),
+            BitmapResult::kOk);
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless2, 5, 0x1234, 2, 0, FromHex("00"), 0, lossless2),
+            BitmapResult::kOk);
+  ASSERT_EQ(BuildJpeg3Tag(FromHex("FF D8 FF D9"), FromHex("80"), 0, jpeg3), BitmapResult::kOk);
+  const TagCase cases[] = {
+      // header, length, CharacterId, BitmapFormat, width, height, BitmapColorTableSize, zlib
+      {"format 3 carries the colour count", WrittenTag(lossless3, 7), "3F 05 ?? ?? ?? ?? 07 00 03 04 00 01 00 FF 78 DA"},
+      {"format 5 starts its zlib data at 13", WrittenTag(lossless5, 1), "3F 05 ?? ?? ?? ?? 01 00 05 01 00 01 00 78 DA"},
+      {"lossless2 at level 0", WrittenTag(lossless2, 2), "3F 09 ?? ?? ?? ?? 02 00 05 34 12 02 00 78 01"},
+      {"empty JPEG still framed", WrittenTag(BuildJpeg2Tag({}), 3), "7F 05 08 00 00 00 03 00 FF D9 FF D8 FF D9"},
+      {"JPEG3 alpha offset is JPEG + 6", WrittenTag(jpeg3, 4),
+       "FF 08 ?? ?? ?? ?? 04 00 0A 00 00 00 FF D9 FF D8 FF D8 FF D9 FF D9 78 01"},
+  };
+  for (const TagCase& c : cases) {
+    const std::string written = ToHex(c.written);
+    const std::string expected = c.expectedPrefix;
+    ASSERT_GE(written.size(), expected.size()) << c.what;
+    std::string masked = written.substr(0, expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      if (expected[i] == '?') masked[i] = '?';
+    }
+    EXPECT_EQ(masked, expected) << c.what << "\n full tag: " << written;
+    // The length field counts every byte after the 6-byte header.
+    const uint32_t length = c.written[2] | (c.written[3] << 8) | (c.written[4] << 16) | (uint32_t(c.written[5]) << 24);
+    EXPECT_EQ(length, c.written.size() - 6) << c.what;
+  }
+}
+
+TEST(BitmapTags, IncompressibleDataLargerThanTwoMebibytesKeepsEveryByte) {
+  std::vector<uint8_t> noise(3u << 20);
+  std::mt19937 random(7);
+  for (uint8_t& byte : noise) byte = static_cast<uint8_t>(random());
+  for (int level : {0, 9}) {
+    BitmapTag tag;
+    ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless2, 5, 1024, 768, 0, noise, level, tag), BitmapResult::kOk);
+    SwfTag read;
+    read.code = static_cast<uint16_t>(tag.code);
+    read.body = FromHex("01 00");
+    read.body.insert(read.body.end(), tag.body.begin(), tag.body.end());
+    const SwfBitmap bitmap = ParseBitmapTag(read);  // inflating checks the stream ends exactly
+    EXPECT_EQ(bitmap.data, noise) << "level " << level;
+    if (level == 0) {
+      EXPECT_TRUE(IsStoredZlib(bitmap.zlibData));
+    }
+  }
+}
+
+TEST(BitmapTags, JpegOfOnePixelAndTwelveSquareFitsItsBuffer) {
+  for (int side : {1, 12}) {
+    for (int quality : {0, 50, 99}) {
+      std::vector<uint8_t> rgb(size_t(side) * side * 3, 90);
+      BitmapTag tag;
+      ASSERT_EQ(BuildJpegBitmapTag(rgb, side, side, quality, 3, tag), BitmapResult::kOk)
+          << side << " at " << quality;
+      EXPECT_EQ(tag.code, kTagDefineBitsJpeg2);
+      const DecodedJpeg jpeg = DecodeJpeg(JpegStream(tag.body));
+      ASSERT_TRUE(jpeg.ok) << jpeg.error;
+      EXPECT_EQ(jpeg.width, side);
+    }
+  }
+}
+
+TEST(BitmapTags, FourthByteOnlyChangesTheAlphaPlane) {
+  std::vector<uint8_t> a = FromHex("10 20 30 FF  40 50 60 80  70 80 90 00  A0 B0 C0 40");
+  std::vector<uint8_t> b = a;
+  b[3] = 0x11, b[7] = 0x22;
+  BitmapTag tagA, tagB;
+  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(a, 2, 2, 75, tagA), BitmapResult::kOk);
+  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(b, 2, 2, 75, tagB), BitmapResult::kOk);
+  SwfTag readA{35, true, 0, FromHex("01 00"), {}}, readB = readA;
+  readA.body.insert(readA.body.end(), tagA.body.begin(), tagA.body.end());
+  readB.body.insert(readB.body.end(), tagB.body.begin(), tagB.body.end());
+  const SwfBitmap bitmapA = ParseBitmapTag(readA), bitmapB = ParseBitmapTag(readB);
+  EXPECT_EQ(bitmapA.imageData, bitmapB.imageData);
+  EXPECT_EQ(ToHex(bitmapA.data), "FF 80 00 40");
+  EXPECT_EQ(ToHex(bitmapB.data), "11 22 00 40");
+}
+
+TEST(BitmapTags, WriterOperationsReturnTheIdOrNothing) {
+  TempFolder folder;
+  SwfWriter writer(2, 2, 12, 6);
+  ASSERT_TRUE(writer.OpenMovie(folder.path() + "/m.swf"));
+  const std::vector<uint8_t> rgb(2 * 2 * 3, 200);
+  EXPECT_EQ(writer.DefineJpegBitmap(5, rgb, 2, 2, 80, 3), 5);
+  const std::vector<uint8_t> rgba(2 * 2 * 4, 200);
+  EXPECT_EQ(writer.DefineJpegBitmapWithAlpha(6, rgba, 2, 2, 80), 6);
+  EXPECT_TRUE(writer.DefineBitsLossless(7, 1, 1, 5, 0, FromHex("00 01 02 03")));
+  EXPECT_TRUE(writer.DefineBitsLossless2(8, 1, 1, 5, 0, FromHex("FF 01 02 03"), 0));
+  writer.DefineBitsJPEG2(9, FromHex("FF D8 FF D9"));
+  EXPECT_TRUE(writer.DefineBitsJPEG3(10, FromHex("FF D8 FF D9"), FromHex("FF"), 0));
+  ASSERT_GT(writer.Finish(), 0);
+  const SwfMovie movie = ReadSwfFile(folder.path() + "/m.swf");
+  std::vector<int> ids;
+  for (const SwfTag& tag : movie.tags) {
+    if (tag.code != 0) ids.push_back(ParseBitmapTag(tag).characterId);
+  }
+  EXPECT_EQ(ids, (std::vector<int>{5, 6, 7, 8, 9, 10}));
+}
+
+}  // namespace
+}  // namespace lumapress::test

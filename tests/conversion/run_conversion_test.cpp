@@ -1,0 +1,349 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "conversion_fixture.h"
+#include "support/hex.h"
+#include "support/jpeg_check.h"
+#include "support/png_maker.h"
+#include "support/swf_bitmaps.h"
+
+namespace lumapress::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// SWF tag codes the converter writes.
+constexpr int kEnd = 0, kShowFrame = 1, kDefineShape = 2, kPlaceObject = 4, kSetBackground = 9,
+              kDoAction = 12, kLossless = 20, kJpeg2 = 21, kRemoveObject2 = 28, kJpeg3 = 35,
+              kLossless2 = 36, kDefineSprite = 39;
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+uint16_t U16(const std::vector<uint8_t>& body, size_t at) { return body[at] | (body[at + 1] << 8); }
+
+// Expected tags of one image: bitmap, shape, [RemoveObject2], PlaceObject, frames.
+void AppendImageTags(std::vector<int>& codes, int bitmapCode, bool remove, int frames) {
+  codes.push_back(bitmapCode);
+  codes.push_back(kDefineShape);
+  if (remove) codes.push_back(kRemoveObject2);
+  codes.push_back(kPlaceObject);
+  codes.insert(codes.end(), frames, kShowFrame);
+}
+
+// The premultiplied PixelBuffer32 form of straight RGBA bytes.
+std::vector<uint8_t> Premultiplied(const std::vector<uint8_t>& rgba) {
+  std::vector<uint8_t> out;
+  for (size_t i = 0; i < rgba.size(); i += 4) {
+    const unsigned a = rgba[i + 3];
+    out.insert(out.end(), {uint8_t(a), uint8_t(rgba[i] * a >> 8), uint8_t(rgba[i + 1] * a >> 8),
+                           uint8_t(rgba[i + 2] * a >> 8)});
+  }
+  return out;
+}
+
+std::vector<uint8_t> OpaqueArgb(const std::vector<uint8_t>& rgb) {
+  std::vector<uint8_t> out;
+  for (size_t i = 0; i < rgb.size(); i += 3) out.insert(out.end(), {0, rgb[i], rgb[i + 1], rgb[i + 2]});
+  return out;
+}
+
+std::vector<uint8_t> PhotoRgb(uint32_t width, uint32_t height) {
+  std::vector<uint8_t> rgb;
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      rgb.push_back(uint8_t(x * 255 / std::max(1u, width - 1)));
+      rgb.push_back(uint8_t(y * 255 / std::max(1u, height - 1)));
+      rgb.push_back(uint8_t(128 + 100 * std::sin((x + 2.0 * y) / 9.0)));
+    }
+  }
+  return rgb;
+}
+
+std::vector<uint8_t> AlphaRgba(uint32_t width, uint32_t height) {
+  std::vector<uint8_t> rgba;
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      rgba.insert(rgba.end(), {uint8_t(200 + x % 50), uint8_t(100 + y), 50,
+                               uint8_t((x * 7 + y * 13) & 0xFF)});
+    }
+  }
+  return rgba;
+}
+
+}  // namespace
+
+std::string ConversionTest::FlatPng(const std::string& name, uint32_t width, uint32_t height,
+                                    uint8_t shade) {
+  std::vector<uint8_t> rgb;
+  for (uint32_t i = 0; i < width * height; ++i) {
+    const bool right = i % width >= width / 2;
+    rgb.insert(rgb.end(), {shade, uint8_t(right ? 0 : 255), uint8_t(right ? 255 : 0)});
+  }
+  WriteRgb8Png(Path(name), width, height, rgb);
+  return Path(name);
+}
+
+std::string ConversionTest::PhotoPng(const std::string& name, uint32_t width, uint32_t height) {
+  WriteRgb8Png(Path(name), width, height, PhotoRgb(width, height));
+  return Path(name);
+}
+
+std::string ConversionTest::AlphaPng(const std::string& name, uint32_t width, uint32_t height) {
+  WriteRgba8Png(Path(name), width, height, AlphaRgba(width, height));
+  return Path(name);
+}
+
+std::vector<int> ConversionTest::TagCodes(const SwfMovie& movie) {
+  std::vector<int> codes;
+  for (const SwfTag& tag : movie.tags) codes.push_back(tag.code);
+  return codes;
+}
+
+TEST_F(ConversionTest, SingleMovieHoldsEveryImageInTurn) {
+  settings_.outputPath = Path("movie.swf");
+  const std::vector<std::string> inputs = {FlatPng("a.png", 32, 24, 1), FlatPng("b.png", 16, 16, 2),
+                                           FlatPng("c.png", 8, 8, 3)};
+  ASSERT_EQ(Convert(inputs), 0);
+  EXPECT_TRUE(user_.messages.empty());
+
+  const SwfMovie movie = ReadSwfFile(settings_.outputPath);
+  EXPECT_TRUE(movie.compressed);
+  EXPECT_EQ(movie.version, 6);
+  EXPECT_EQ(movie.fileLength, movie.bytes.size());
+  EXPECT_EQ(movie.frameCount, 39);
+  EXPECT_EQ(movie.frameRate, 12 << 8);
+  EXPECT_EQ(movie.frameSize.xMax, 32 * 20);
+  EXPECT_EQ(movie.frameSize.yMax, 24 * 20);
+  std::vector<int> expected = {kSetBackground};
+  for (int i = 0; i < 3; ++i) AppendImageTags(expected, kLossless, i > 0, 13);
+  expected.push_back(kEnd);
+  EXPECT_EQ(TagCodes(movie), expected);
+
+  // Ids: bitmap 1, shape 2, bitmap 3, shape 4, ...; each shape shows the bitmap before it.
+  const auto bitmaps = movie.TagsWithCode(kLossless);
+  const auto shapes = movie.TagsWithCode(kDefineShape);
+  const auto places = movie.TagsWithCode(kPlaceObject);
+  ASSERT_EQ(bitmaps.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(U16(bitmaps[i]->body, 0), 2 * i + 1);
+    const BitmapShape shape = ParseDefineShape(shapes[i]->body);
+    EXPECT_EQ(shape.shapeId, 2 * i + 2);
+    EXPECT_EQ(shape.bitmapId, 2 * i + 1);
+    EXPECT_EQ(U16(places[i]->body, 0), 2 * i + 2);
+    EXPECT_EQ(U16(places[i]->body, 2), 1);  // depth
+  }
+  for (const SwfTag* remove : movie.TagsWithCode(kRemoveObject2)) EXPECT_EQ(U16(remove->body, 0), 1);
+}
+
+TEST_F(ConversionTest, BatchModeWritesOneMoviePerImage) {
+  settings_.outputPath = Path("out");
+  settings_.batchMode = true;
+  fs::create_directory(settings_.outputPath);
+  const std::vector<std::string> inputs = {FlatPng("a.PNG", 8, 8, 1), FlatPng("b.c.png", 8, 8, 2),
+                                           FlatPng("x.png.png", 8, 8, 3)};
+  ASSERT_EQ(Convert(inputs), 0);
+  EXPECT_TRUE(user_.questions.empty());
+  for (const char* name : {"out/a.swf", "out/b.c.swf", "out/x.png.swf"}) {
+    const SwfMovie movie = ReadSwfFile(Path(name));
+    EXPECT_EQ(movie.frameCount, 13) << name;
+    std::vector<int> expected = {kSetBackground};
+    AppendImageTags(expected, kLossless, true, 13);
+    expected.push_back(kEnd);
+    EXPECT_EQ(TagCodes(movie), expected) << name;
+    EXPECT_EQ(U16(movie.TagsWithCode(kLossless)[0]->body, 0), 1) << "ids restart per movie";
+  }
+  // Only the movies: no temporary files remain.
+  EXPECT_EQ(std::distance(fs::directory_iterator(settings_.outputPath), fs::directory_iterator()), 3);
+}
+
+TEST_F(ConversionTest, ControlFileAddsLoaderSpriteAndImageCount) {
+  settings_.outputPath = Path("movie.swf");
+  settings_.controlFilePath = "c.swf";
+  std::vector<std::string> inputs;
+  for (int i = 0; i < 5; ++i) inputs.push_back(FlatPng("i" + std::to_string(i) + ".png", 4, 4, uint8_t(i)));
+  ASSERT_EQ(Convert(inputs), 0);
+  const SwfMovie movie = ReadSwfFile(settings_.outputPath);
+  std::vector<int> expected = {kSetBackground, kDefineSprite, kPlaceObject, kDoAction};
+  for (int i = 0; i < 5; ++i) AppendImageTags(expected, kLossless, i > 0, 13);
+  expected.push_back(kEnd);
+  EXPECT_EQ(TagCodes(movie), expected);
+  EXPECT_EQ(movie.frameCount, 65);
+  EXPECT_EQ(U16(movie.tags[1].body, 0), 1);  // sprite id 1
+  EXPECT_EQ(U16(movie.tags[2].body, 0), 1);
+  EXPECT_EQ(U16(movie.tags[2].body, 2), 65535);
+  EXPECT_EQ(ParseDoAction(movie.tags[3].body).pushedStrings, (std::vector<std::string>{"numfiles", "5"}));
+  EXPECT_EQ(U16(movie.TagsWithCode(kLossless)[0]->body, 0), 2);
+
+  settings_.batchMode = true;
+  settings_.outputPath = Path("batch");
+  ASSERT_EQ(Convert({inputs[0], inputs[1]}), 0);
+  for (const char* name : {"batch/i0.swf", "batch/i1.swf"}) {
+    const SwfMovie one = ReadSwfFile(Path(name));
+    EXPECT_EQ(ParseDoAction(one.tags[3].body).pushedStrings, (std::vector<std::string>{"numfiles", "1"}));
+  }
+}
+
+TEST_F(ConversionTest, FrameCountFollowsDelayAndRate) {
+  settings_.outputPath = Path("movie.swf");
+  settings_.delaySeconds = 1.0f;
+  settings_.framesPerSecond = 999.9f;
+  ASSERT_EQ(Convert({FlatPng("a.png", 2, 2, 0)}), 0);
+  const SwfMovie movie = ReadSwfFile(settings_.outputPath);
+  EXPECT_EQ(movie.frameCount, 1000);
+  EXPECT_EQ(movie.TagsWithCode(kShowFrame).size(), 1000u);
+}
+
+// --- Bitmap forms
+
+TEST_F(ConversionTest, OpaqueEightBitFewColoursUseColourTable) {
+  settings_.outputPath = Path("m.swf");
+  const std::string input = FlatPng("a.png", 101, 3, 9);
+  ASSERT_EQ(Convert({input}), 0);
+  const SwfBitmap bitmap = ParseBitmapTag(*ReadSwfFile(settings_.outputPath).TagsWithCode(kLossless)[0]);
+  EXPECT_EQ(bitmap.format, 3);
+  EXPECT_EQ(bitmap.bitmapWidth, 104);
+  EXPECT_EQ(bitmap.colorTableSize, 256);
+  EXPECT_EQ(bitmap.data.size(), 768u + 104 * 3);
+  std::vector<uint8_t> rgb;
+  for (uint32_t i = 0; i < 101 * 3; ++i) {
+    const bool right = i % 101 >= 50;
+    rgb.insert(rgb.end(), {9, uint8_t(right ? 0 : 255), uint8_t(right ? 255 : 0)});
+  }
+  EXPECT_EQ(LosslessPixels(bitmap, 101, 3), OpaqueArgb(rgb));
+}
+
+TEST_F(ConversionTest, ManyColoursAtEightBitsStayPixelExactInFormat5) {
+  settings_.outputPath = Path("m.swf");
+  ASSERT_EQ(Convert({PhotoPng("p.png", 64, 40)}), 0);
+  const SwfBitmap bitmap = ParseBitmapTag(*ReadSwfFile(settings_.outputPath).TagsWithCode(kLossless)[0]);
+  EXPECT_EQ(bitmap.format, 5);
+  EXPECT_EQ(bitmap.bitmapWidth, 64);
+  EXPECT_EQ(LosslessPixels(bitmap, 64, 40), OpaqueArgb(PhotoRgb(64, 40)));
+}
+
+TEST_F(ConversionTest, SixteenBitOpaqueUsesFormat5) {
+  settings_.outputPath = Path("m.swf");
+  TestPng spec = PatternPng(kRgb, 16, 9, 5);
+  WritePngFile(Path("d.png"), spec);
+  ASSERT_EQ(Convert({Path("d.png")}), 0);
+  const SwfBitmap bitmap = ParseBitmapTag(*ReadSwfFile(settings_.outputPath).TagsWithCode(kLossless)[0]);
+  EXPECT_EQ(bitmap.format, 5);
+  std::vector<uint8_t> rgb;
+  for (uint16_t sample : spec.samples) rgb.push_back(uint8_t(sample >> 8));
+  EXPECT_EQ(LosslessPixels(bitmap, 9, 5), OpaqueArgb(rgb));
+}
+
+TEST_F(ConversionTest, AlphaLosslessIsPremultipliedInStoredBlocks) {
+  settings_.outputPath = Path("m.swf");
+  ASSERT_EQ(Convert({AlphaPng("a.png", 30, 20)}), 0);
+  const SwfMovie movie = ReadSwfFile(settings_.outputPath);
+  ASSERT_EQ(movie.TagsWithCode(kLossless2).size(), 1u);
+  const SwfBitmap bitmap = ParseBitmapTag(*movie.TagsWithCode(kLossless2)[0]);
+  EXPECT_EQ(bitmap.format, 5);
+  EXPECT_TRUE(IsStoredZlib(bitmap.zlibData));
+  EXPECT_EQ(LosslessPixels(bitmap, 30, 20), Premultiplied(AlphaRgba(30, 20)));
+}
+
+TEST_F(ConversionTest, OpaqueJpegDecodesCloseToTheSource) {
+  settings_.outputPath = Path("m.swf");
+  settings_.jpegQuality = 90;
+  ASSERT_EQ(Convert({PhotoPng("p.png", 48, 32)}), 0);
+  const SwfMovie movie = ReadSwfFile(settings_.outputPath);
+  ASSERT_EQ(movie.TagsWithCode(kJpeg2).size(), 1u);
+  const SwfBitmap bitmap = ParseBitmapTag(*movie.TagsWithCode(kJpeg2)[0]);
+  ASSERT_GE(bitmap.imageData.size(), 10u);
+  EXPECT_EQ(ToHex(std::span(bitmap.imageData).first(6)), "FF D9 FF D8 FF D8");
+  EXPECT_EQ(ToHex(std::span(bitmap.imageData).last(4)), "FF D9 FF D9");
+  const DecodedJpeg jpeg = DecodeJpeg(JpegStream(bitmap.imageData));
+  ASSERT_TRUE(jpeg.ok) << jpeg.error;
+  EXPECT_EQ(jpeg.width, 48);
+  EXPECT_EQ(jpeg.height, 32);
+  EXPECT_GT(Psnr(jpeg.pixels, PhotoRgb(48, 32)), 30.0);
+}
+
+TEST_F(ConversionTest, AlphaJpegKeepsAlphaPlaneExact) {
+  settings_.outputPath = Path("m.swf");
+  settings_.jpegQuality = 85;
+  ASSERT_EQ(Convert({AlphaPng("a.png", 40, 24)}), 0);
+  const SwfMovie movie = ReadSwfFile(settings_.outputPath);
+  ASSERT_EQ(movie.TagsWithCode(kJpeg3).size(), 1u);
+  const SwfBitmap bitmap = ParseBitmapTag(*movie.TagsWithCode(kJpeg3)[0]);
+  EXPECT_EQ(bitmap.alphaDataOffset, bitmap.imageData.size());
+  EXPECT_TRUE(IsStoredZlib(bitmap.zlibData));
+  const std::vector<uint8_t> rgba = AlphaRgba(40, 24);
+  std::vector<uint8_t> alpha, colour;
+  const std::vector<uint8_t> argb = Premultiplied(rgba);
+  for (size_t i = 0; i < argb.size(); i += 4) {
+    alpha.push_back(argb[i]);
+    colour.insert(colour.end(), {argb[i + 1], argb[i + 2], argb[i + 3]});
+  }
+  EXPECT_EQ(bitmap.data, alpha);
+  const DecodedJpeg jpeg = DecodeJpeg(JpegStream(bitmap.imageData));
+  ASSERT_TRUE(jpeg.ok) << jpeg.error;
+  EXPECT_GT(Psnr(jpeg.pixels, colour), 28.0);  // the JPEG holds the premultiplied colour
+}
+
+TEST_F(ConversionTest, TinyImagesConvertAtEveryJpegQuality) {
+  for (int quality : {0, 1, 50, 99}) {
+    for (uint32_t side : {1u, 12u}) {
+      settings_.outputPath = Path("tiny.swf");
+      settings_.jpegQuality = quality;
+      ASSERT_EQ(Convert({PhotoPng("t.png", side, side)}), 0) << quality << " " << side;
+      const SwfMovie movie = ReadSwfFile(settings_.outputPath);
+      ASSERT_EQ(movie.TagsWithCode(kJpeg2).size(), 1u);
+      const DecodedJpeg jpeg =
+          DecodeJpeg(JpegStream(ParseBitmapTag(*movie.TagsWithCode(kJpeg2)[0]).imageData));
+      EXPECT_EQ(jpeg.width, int(side));
+    }
+  }
+  EXPECT_TRUE(user_.messages.empty());
+}
+
+TEST_F(ConversionTest, LongEdgesBeyondOneEdgeRecordConvert) {
+  settings_.outputPath = Path("wide.swf");
+  ASSERT_EQ(Convert({FlatPng("w.png", 3300, 2, 5)}), 0);
+  const SwfMovie movie = ReadSwfFile(settings_.outputPath);
+  const BitmapShape shape = ParseDefineShape(movie.TagsWithCode(kDefineShape)[0]->body);
+  int64_t left = 0;
+  for (const ShapeEdge& edge : shape.edges) left += edge.dx < 0 ? edge.dx : 0;
+  EXPECT_EQ(left, -3300 * 20);
+  EXPECT_EQ(shape.bounds.xMax, 3300 * 20);
+}
+
+// --- Byte identity across job counts
+
+TEST_F(ConversionTest, JobCountDoesNotChangeTheFiles) {
+  const std::vector<std::string> inputs = {PhotoPng("a.png", 40, 30), AlphaPng("b.png", 20, 20),
+                                           FlatPng("c.png", 10, 10, 7), PhotoPng("d.png", 7, 5)};
+  for (int quality : {75, 100}) {
+    settings_.jpegQuality = quality;
+    settings_.jobs = 1;
+    settings_.outputPath = Path("one.swf");
+    ASSERT_EQ(Convert(inputs), 0);
+    settings_.jobs = 3;
+    settings_.outputPath = Path("three.swf");
+    ASSERT_EQ(Convert(inputs), 0);
+    EXPECT_EQ(FileBytes(Path("one.swf")), FileBytes(Path("three.swf")));
+
+    settings_.batchMode = true;
+    settings_.jobs = 1;
+    settings_.outputPath = Path("b1");
+    ASSERT_EQ(Convert(inputs), 0);
+    settings_.jobs = 3;
+    settings_.outputPath = Path("b3");
+    ASSERT_EQ(Convert(inputs), 0);
+    for (const char* name : {"a.swf", "b.swf", "c.swf", "d.swf"}) {
+      EXPECT_EQ(FileBytes(Path("b1/") + name), FileBytes(Path("b3/") + name)) << name;
+    }
+    settings_.batchMode = false;
+  }
+}
+
+}  // namespace lumapress::test
