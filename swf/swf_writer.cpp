@@ -102,7 +102,7 @@ int32_t SwfWriter::Finish() {
   SeekTo(4);
   WriteU32(static_cast<uint32_t>(length));  // FileLength
   SeekTo(frameCountOffset_);
-  WriteU16(frameCount_);  // FrameCount
+  WriteU16(std::min(frameCount_, kMaxHeaderFrameCount));  // FrameCount
   Close();
   if (Failed() || length > std::numeric_limits<int32_t>::max()) return -1;
   return static_cast<int32_t>(length);

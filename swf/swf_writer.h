@@ -19,6 +19,9 @@ class SwfWriter : public SwfBitStream {
  public:
   // Frame rates are stored as whole frames in an 8.8 field; faster rates are written as this.
   static constexpr int32_t kMaxFrameRate = 255;
+  // The header's FrameCount is a UI16; longer movies (every ShowFrame is still written) say
+  // this rather than a wrapped-around count.
+  static constexpr int32_t kMaxHeaderFrameCount = 65535;
   // Character ids run 1..65535 (UI16), then continue at 1000.
   static constexpr int32_t kLastCharacterId = 65535;
   static constexpr int32_t kCharacterIdAfterWrap = 1000;

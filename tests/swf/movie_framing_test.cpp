@@ -143,6 +143,14 @@ TEST(SwfWriterFraming, FinishWritesTheFrameCount) {
   EXPECT_EQ(movie.trailingBytes, 0u);
 }
 
+TEST(SwfWriterFraming, FrameCountsBeyondTheHeaderFieldSaturate) {
+  const SwfMovie movie = FinishedMovie(10, 10, [](SwfWriter& w) {
+    for (int i = 0; i < 65537; ++i) w.ShowFrame();
+  });
+  EXPECT_EQ(movie.frameCount, 65535);
+  EXPECT_EQ(movie.TagsWithCode(1).size(), 65537u);
+}
+
 TEST(SwfWriterFraming, CharacterIdsStartAtOneAndWrapTo1000) {
   ScratchDir dir;
   SwfWriter writer(1, 1, 12, 6);
