@@ -8,6 +8,7 @@
 #include "jpeg/jpeg_properties.h"
 #include "swf/diagnostics.h"
 #include "swf/swf_writer.h"
+#include "swf/zlib_deflater.h"
 
 namespace lumapress {
 namespace {
@@ -67,17 +68,11 @@ int32_t JpegBitmapFailure(BitmapResult result) {
 }  // namespace
 
 bool ZlibCompress(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream) {
-  // compressBound is the largest stream zlib can produce, so compress2 never runs out of room.
-  uLongf size = compressBound(static_cast<uLong>(data.size()));
-  stream.resize(size);
-  const int result = compress2(stream.data(), &size, data.data(), static_cast<uLong>(data.size()), level);
-  if (result == Z_MEM_ERROR) throw std::bad_alloc();
-  if (result != Z_OK) {
-    stream.clear();
-    return false;
-  }
-  stream.resize(size);
-  return true;
+  stream.clear();
+  ZlibDeflater deflater(level);
+  if (deflater.Append(data, true, stream)) return true;
+  stream.clear();
+  return false;
 }
 
 BitmapResult BuildLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
