@@ -8,9 +8,10 @@
 
 namespace lumapress {
 
-// One zlib stream (RFC 1950) set up as compress2 sets it up, fed in pieces. The bytes do not
-// depend on how the input is cut into pieces: feeding a whole buffer at once gives exactly
-// compress2's stream. Released on every path.
+// One zlib stream (RFC 1950) set up as compress2 sets it up, fed in pieces. Feeding a whole
+// buffer in one Append with `finish` gives exactly compress2's stream. At levels 1-9 the bytes
+// do not depend on how the input is cut into pieces; at level 0 they do (stored blocks end
+// where a piece ends), so stored streams must be fed in one piece. Released on every path.
 class ZlibDeflater {
  public:
   // Throws std::bad_alloc when zlib cannot allocate its state; ok() is false for a bad level.
