@@ -120,6 +120,28 @@ void SamplePixel(const JpegWorkingState& state, const uint8_t* row, int x, int32
   for (int c = 0; c < components; ++c) values[c] = pixel[c] - kLevelShift;
 }
 
+// Copies the MCU's valid pixels as R, G, B (and a zero fourth byte when pixelBytes is 4)
+// into a 16 x 16 block, repeating each row's last valid pixel and the last valid row.
+void GatherPadded(const JpegWorkingState& state, const McuArea& area, int redByte, int blueByte,
+                  int pixelBytes, uint8_t* out) {
+  const int channels = state.image.pixelChannels;
+  const ptrdiff_t outStride = kMcuSide * pixelBytes;
+  for (int row = 0; row < area.validHeight; ++row) {
+    const uint8_t* pixel = RowOf(state, area.y + row) + static_cast<ptrdiff_t>(area.x) * channels;
+    uint8_t* target = out + row * outStride;
+    for (int col = 0; col < kMcuSide; ++col, target += pixelBytes) {
+      const uint8_t* source = pixel + static_cast<ptrdiff_t>(std::min(col, area.validWidth - 1)) * channels;
+      target[0] = source[redByte];
+      target[1] = source[1];
+      target[2] = source[blueByte];
+      if (pixelBytes == 4) target[3] = 0;
+    }
+  }
+  for (int row = area.validHeight; row < kMcuSide; ++row) {
+    std::copy(out + (row - 1) * outStride, out + row * outStride, out + row * outStride);
+  }
+}
+
 }  // namespace
 
 void ConvertRgb3WholeMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
@@ -148,25 +170,58 @@ void ConvertRgb3WholeMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* w
   }
 }
 
+void ConvertRgb3AveragedMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
+  alignas(kJpegWorkspaceAlignment) Plane planes[3];
+  for (int row = 0; row < kMcuSide; ++row) {
+    const uint8_t* pixel = topLeft + row * rowStride;
+    for (int col = 0; col < kMcuSide; ++col, pixel += 3) {
+      planes[0][row][col] = static_cast<int16_t>(LumaOf(pixel[0], pixel[1], pixel[2]));
+      planes[1][row][col] = static_cast<int16_t>(BlueChromaOf(pixel[0], pixel[1], pixel[2]));
+      planes[2][row][col] = static_cast<int16_t>(RedChromaOf(pixel[0], pixel[1], pixel[2]));
+    }
+  }
+  int16_t* out = DownsampleInto(planes[0], 2, 2, 1, 1, workspace);
+  out = DownsampleInto(planes[1], 1, 1, 2, 2, out);
+  DownsampleInto(planes[2], 1, 1, 2, 2, out);
+}
+
+void ConvertRgbxMeanMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
+  int16_t* cb = workspace + 4 * kJpegBlockSize;
+  int16_t* cr = workspace + 5 * kJpegBlockSize;
+  for (int row = 0; row < kMcuSide; row += 2) {
+    const uint8_t* upper = topLeft + row * rowStride;
+    const uint8_t* lower = upper + rowStride;
+    int16_t* yUpper = workspace + (row / 8) * 2 * kJpegBlockSize + (row % 8) * kBlockSide;
+    int16_t* yLower = yUpper + kBlockSide;
+    for (int col = 0; col < kMcuSide; col += 2) {
+      const uint8_t* a = upper + 4 * col;
+      const uint8_t* b = lower + 4 * col;
+      const int yOffset = (col / 8) * kJpegBlockSize + col % 8;
+      yUpper[yOffset] = static_cast<int16_t>(LumaOf(a[0], a[1], a[2]));
+      yUpper[yOffset + 1] = static_cast<int16_t>(LumaOf(a[4], a[5], a[6]));
+      yLower[yOffset] = static_cast<int16_t>(LumaOf(b[0], b[1], b[2]));
+      yLower[yOffset + 1] = static_cast<int16_t>(LumaOf(b[4], b[5], b[6]));
+      const int32_t r = (a[0] + a[4] + b[0] + b[4] + 2) / 4;
+      const int32_t g = (a[1] + a[5] + b[1] + b[5] + 2) / 4;
+      const int32_t bl = (a[2] + a[6] + b[2] + b[6] + 2) / 4;
+      const int chromaIndex = (row / 2) * kBlockSide + col / 2;
+      cb[chromaIndex] = static_cast<int16_t>(BlueChromaOf(r, g, bl));
+      cr[chromaIndex] = static_cast<int16_t>(RedChromaOf(r, g, bl));
+    }
+  }
+}
+
 void ConvertRgb3Mcu(const JpegWorkingState& state, int mcuX, int mcuY, int16_t* workspace) {
   const McuArea area = AreaOf(state, mcuX, mcuY);
   if (area.validWidth == kMcuSide && area.validHeight == kMcuSide) {
     state.ops.wholeMcu(RowOf(state, area.y) + 3 * area.x, state.rowStride, workspace);
     return;
   }
-  alignas(kJpegWorkspaceAlignment) Plane planes[3];
-  for (int row = 0; row < area.validHeight; ++row) {
-    const uint8_t* pixel = RowOf(state, area.y + row) + 3 * area.x;
-    for (int col = 0; col < area.validWidth; ++col, pixel += 3) {
-      planes[0][row][col] = static_cast<int16_t>(LumaOf(pixel[0], pixel[1], pixel[2]));
-      planes[1][row][col] = static_cast<int16_t>(BlueChromaOf(pixel[0], pixel[1], pixel[2]));
-      planes[2][row][col] = static_cast<int16_t>(RedChromaOf(pixel[0], pixel[1], pixel[2]));
-    }
-  }
-  for (Plane& plane : planes) PadPlane(plane, area);
-  int16_t* out = DownsampleInto(planes[0], 2, 2, 1, 1, workspace);
-  out = DownsampleInto(planes[1], 1, 1, 2, 2, out);
-  DownsampleInto(planes[2], 1, 1, 2, 2, out);
+  // Edge MCU: replicate the last valid pixel and row, then convert per pixel and average.
+  constexpr int kPixelBytes = 3;
+  uint8_t padded[kMcuSide * kMcuSide * kPixelBytes];
+  GatherPadded(state, area, 0, 2, kPixelBytes, padded);
+  state.ops.averagedMcu(padded, kMcuSide * kPixelBytes, workspace);
 }
 
 void ConvertRgbGenericMcu(const JpegWorkingState& state, int mcuX, int mcuY, int16_t* workspace) {
@@ -174,6 +229,21 @@ void ConvertRgbGenericMcu(const JpegWorkingState& state, int mcuX, int mcuY, int
   const JpegImageParams& image = state.image;
   const int redByte = image.pixelColor == kJpegColorBgr ? 2 : 0;
   const int blueByte = 2 - redByte;
+  const bool sampled22 = state.maxH == 2 && state.maxV == 2 && state.components[0].h == 2 &&
+                         state.components[0].v == 2 && state.components[1].h == 1 &&
+                         state.components[1].v == 1;
+  if (sampled22) {  // the layout of images with alpha: RGBA through the 4-byte converter
+    constexpr int kPixelBytes = 4;
+    if (area.validWidth == kMcuSide && area.validHeight == kMcuSide &&
+        image.pixelChannels == kPixelBytes && redByte == 0) {
+      state.ops.meanRgbxMcu(RowOf(state, area.y) + kPixelBytes * area.x, state.rowStride, workspace);
+      return;
+    }
+    alignas(kJpegWorkspaceAlignment) uint8_t padded[kMcuSide * kMcuSide * kPixelBytes];
+    GatherPadded(state, area, redByte, blueByte, kPixelBytes, padded);
+    state.ops.meanRgbxMcu(padded, kMcuSide * kPixelBytes, workspace);
+    return;
+  }
   alignas(kJpegWorkspaceAlignment) Plane rgb[3];
   for (int row = 0; row < area.validHeight; ++row) {
     const uint8_t* pixel = RowOf(state, area.y + row) + static_cast<ptrdiff_t>(area.x) * image.pixelChannels;
