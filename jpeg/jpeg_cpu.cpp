@@ -28,6 +28,17 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
+#if defined(__x86_64__)
+// LZCNT (AMD's ABM): CPUID leaf 0x80000001, ECX bit 5. Not every compiler names it for
+// __builtin_cpu_supports.
+bool HasLzcnt() {
+  constexpr unsigned kExtendedFeatures = 0x80000001u;
+  constexpr unsigned kLzcntBit = 1u << 5;
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  return __get_cpuid(kExtendedFeatures, &eax, &ebx, &ecx, &edx) && (ecx & kLzcntBit) != 0;
+}
+#endif
+
 }  // namespace
 
 int ClassifyProcessor(const ProcessorIdentity& identity) {
@@ -129,7 +140,7 @@ bool InstructionSetAvailable(JpegInstructionSet set) {
     case JpegInstructionSet::kAvx2:
       __builtin_cpu_init();
       return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-             __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("lzcnt");
+             __builtin_cpu_supports("bmi2") && HasLzcnt();
 #endif
     default:
       return false;

@@ -79,59 +79,42 @@ LUMAPRESS_ALWAYS_INLINE int32_t EncodeBlockWithMask(JpegBitSink& sink, const Jpe
                                                     const int16_t* block, uint64_t acMask) {
   using namespace huffman_detail;
   LocalSink local{sink.bits, sink.bitCount, sink};
-  int32_t result = kJpegOk;
+  const auto finish = [&](int32_t result) __attribute__((always_inline)) {
+    sink.bits = local.bits;
+    sink.bitCount = local.count;
+    return result;
+  };
+  // Code `symbol` of `codes` followed by `size` low bits of `value`; 0, -21 or -28.
+  const auto put = [&](const JpegHuffmanCodes& codes, int symbol, int32_t value, int size)
+                       __attribute__((always_inline)) -> int32_t {
+    const int length = codes.length[symbol];
+    if (length == 0) [[unlikely]] return kJpegDataError;
+    const uint64_t bits = (uint64_t{codes.code[symbol]} << size) | LowBits(value, size);
+    return Put(local, bits, length + size) ? kJpegOk : kJpegBufferTooSmall;
+  };
+
   const int32_t diff = int32_t{block[0]} - predictor;
   predictor = block[0];
-  {
-    const int size = SizeOf(diff);
-    const int length = dc.length[size];
-    if (length == 0) return kJpegDataError;
-    if (!Put(local, (uint64_t{dc.code[size]} << size) | LowBits(diff, size), length + size)) {
-      result = kJpegBufferTooSmall;
-    }
-  }
+  int32_t result = put(dc, SizeOf(diff), diff, SizeOf(diff));
+  if (result != kJpegOk) [[unlikely]] return finish(result);
   int previous = 0;
-  while (acMask != 0 && result == kJpegOk) {
+  while (acMask != 0) {
     const int k = std::countr_zero(acMask);
     acMask &= acMask - 1;
     int run = k - previous - 1;
     previous = k;
     while (run > kJpegMaxZeroRun) [[unlikely]] {
-      const int length = ac.length[kJpegZeroRunSymbol];
-      if (length == 0) {
-        result = kJpegDataError;
-        break;
-      }
-      if (!Put(local, ac.code[kJpegZeroRunSymbol], length)) {
-        result = kJpegBufferTooSmall;
-        break;
-      }
+      result = put(ac, kJpegZeroRunSymbol, 0, 0);
+      if (result != kJpegOk) return finish(result);
       run -= kJpegMaxZeroRun + 1;
     }
-    if (result != kJpegOk) break;
     const int32_t value = block[kJpegZigZagToNatural[k]];
     const int size = SizeOf(value);
-    const int symbol = run * 16 + size;
-    const int length = ac.length[symbol];
-    if (length == 0) {
-      result = kJpegDataError;
-      break;
-    }
-    if (!Put(local, (uint64_t{ac.code[symbol]} << size) | LowBits(value, size), length + size)) {
-      result = kJpegBufferTooSmall;
-    }
+    result = put(ac, run * 16 + size, value, size);
+    if (result != kJpegOk) [[unlikely]] return finish(result);
   }
-  if (result == kJpegOk && previous < kJpegBlockSize - 1) {
-    const int length = ac.length[kJpegEndOfBlockSymbol];
-    if (length == 0) {
-      result = kJpegDataError;
-    } else if (!Put(local, ac.code[kJpegEndOfBlockSymbol], length)) {
-      result = kJpegBufferTooSmall;
-    }
-  }
-  sink.bits = local.bits;
-  sink.bitCount = local.count;
-  return result;
+  if (previous < kJpegBlockSize - 1) result = put(ac, kJpegEndOfBlockSymbol, 0, 0);
+  return finish(result);
 }
 
 }  // namespace lumapress
