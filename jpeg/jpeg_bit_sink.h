@@ -45,22 +45,43 @@ inline void StoreBigEndian64(uint8_t* out, uint64_t word) {
 // the buffer full.
 int32_t EmitEntropyWord(JpegBitSink& sink, uint64_t word);
 
-// Appends the low `count` (0-32) bits of `value`, most significant first. Bits collect in a
-// 64-bit accumulator and leave it as whole words; -28 once a due byte finds the buffer full.
-inline int32_t PutBits(JpegBitSink& sink, uint32_t value, int count) {
-  const uint64_t bits = value & ((uint64_t{1} << count) - 1);
-  if (sink.bitCount + count < 64) {
-    sink.bits = (sink.bits << count) | bits;
-    sink.bitCount += count;
-    return kJpegOk;
+// The accumulator's moving parts, held in registers while a block is coded.
+struct PendingBits {
+  uint64_t bits;
+  int count;
+  JpegBitSink& sink;
+};
+
+// Appends `length` (0-32) bits of `value` (no bits above `length`). Bits collect in a 64-bit
+// accumulator and leave it as whole words. False after -28.
+inline __attribute__((always_inline)) bool AppendBits(PendingBits& pending, uint64_t value, int length) {
+  if (pending.count + length < 64) {
+    pending.bits = (pending.bits << length) | value;
+    pending.count += length;
+    return true;
   }
-  // Fill the accumulator with the top of `bits`; the rest starts the next word. Bits above
-  // bitCount are never read, so the accumulator needs no masking.
-  const int rest = sink.bitCount + count - 64;
-  const uint64_t word = (sink.bits << (64 - sink.bitCount)) | (bits >> rest);
-  sink.bits = bits;
-  sink.bitCount = rest;
-  return EmitEntropyWord(sink, word);
+  // Fill the accumulator with the top of `value`; the rest starts the next word. Bits above
+  // the count are never read, so the accumulator needs no masking.
+  const int rest = pending.count + length - 64;
+  const uint64_t word = (pending.bits << (64 - pending.count)) | (value >> rest);
+  pending.bits = value;
+  pending.count = rest;
+  if (!HasFfByte(word) && pending.sink.end - pending.sink.pos >= 8) [[likely]] {
+    StoreBigEndian64(pending.sink.pos, word);
+    pending.sink.pos += 8;
+    return true;
+  }
+  return EmitEntropyWord(pending.sink, word) == kJpegOk;
+}
+
+// Appends the low `count` (0-32) bits of `value`, most significant first; -28 once a due
+// byte finds the buffer full.
+inline int32_t PutBits(JpegBitSink& sink, uint32_t value, int count) {
+  PendingBits pending{sink.bits, sink.bitCount, sink};
+  const bool written = AppendBits(pending, value & ((uint64_t{1} << count) - 1), count);
+  sink.bits = pending.bits;
+  sink.bitCount = pending.count;
+  return written ? kJpegOk : kJpegBufferTooSmall;
 }
 
 // Completes a pending partial byte with 1-bits and emits it (stuffed), then copies `length`

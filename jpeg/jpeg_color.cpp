@@ -1,6 +1,7 @@
 #include "jpeg/jpeg_color.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "jpeg/jpeg_properties.h"
 
@@ -142,9 +143,11 @@ void GatherPadded(const JpegWorkingState& state, const McuArea& area, int redByt
   }
 }
 
-}  // namespace
-
-void ConvertRgb3WholeMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
+// Y per pixel of a 16 x 16 MCU and, per 2 x 2 group, the (Cb, Cr) that `chromaOfSums`
+// makes of the group's sums of R, G and B.
+template <int kPixelBytes, class ChromaOfSums>
+void ConvertWholeMcuWith(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace,
+                         ChromaOfSums chromaOfSums) {
   int16_t* cb = workspace + 4 * kJpegBlockSize;
   int16_t* cr = workspace + 5 * kJpegBlockSize;
   for (int row = 0; row < kMcuSide; row += 2) {
@@ -153,21 +156,30 @@ void ConvertRgb3WholeMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* w
     int16_t* yUpper = workspace + (row / 8) * 2 * kJpegBlockSize + (row % 8) * kBlockSide;
     int16_t* yLower = yUpper + kBlockSide;
     for (int col = 0; col < kMcuSide; col += 2) {
-      const uint8_t* a = upper + 3 * col;
-      const uint8_t* b = lower + 3 * col;
+      const uint8_t* a = upper + kPixelBytes * col;
+      const uint8_t* b = lower + kPixelBytes * col;
+      const uint8_t* a2 = a + kPixelBytes;
+      const uint8_t* b2 = b + kPixelBytes;
       const int yOffset = (col / 8) * kJpegBlockSize + col % 8;
       yUpper[yOffset] = static_cast<int16_t>(LumaOf(a[0], a[1], a[2]));
-      yUpper[yOffset + 1] = static_cast<int16_t>(LumaOf(a[3], a[4], a[5]));
+      yUpper[yOffset + 1] = static_cast<int16_t>(LumaOf(a2[0], a2[1], a2[2]));
       yLower[yOffset] = static_cast<int16_t>(LumaOf(b[0], b[1], b[2]));
-      yLower[yOffset + 1] = static_cast<int16_t>(LumaOf(b[3], b[4], b[5]));
-      const int32_t sr = a[0] + a[3] + b[0] + b[3];
-      const int32_t sg = a[1] + a[4] + b[1] + b[4];
-      const int32_t sb = a[2] + a[5] + b[2] + b[5];
+      yLower[yOffset + 1] = static_cast<int16_t>(LumaOf(b2[0], b2[1], b2[2]));
+      const auto [blue, red] = chromaOfSums(a[0] + a2[0] + b[0] + b2[0], a[1] + a2[1] + b[1] + b2[1],
+                                            a[2] + a2[2] + b[2] + b2[2]);
       const int chromaIndex = (row / 2) * kBlockSide + col / 2;
-      cb[chromaIndex] = static_cast<int16_t>((128 * sb - 43 * sr - 85 * sg + 512) >> 10);
-      cr[chromaIndex] = static_cast<int16_t>((128 * sr - 107 * sg - 21 * sb + 512) >> 10);
+      cb[chromaIndex] = static_cast<int16_t>(blue);
+      cr[chromaIndex] = static_cast<int16_t>(red);
     }
   }
+}
+
+}  // namespace
+
+void ConvertRgb3WholeMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
+  ConvertWholeMcuWith<3>(topLeft, rowStride, workspace, [](int32_t sr, int32_t sg, int32_t sb) {
+    return std::pair{(128 * sb - 43 * sr - 85 * sg + 512) >> 10, (128 * sr - 107 * sg - 21 * sb + 512) >> 10};
+  });
 }
 
 void ConvertRgb3AveragedMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
@@ -186,29 +198,10 @@ void ConvertRgb3AveragedMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t
 }
 
 void ConvertRgbxMeanMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
-  int16_t* cb = workspace + 4 * kJpegBlockSize;
-  int16_t* cr = workspace + 5 * kJpegBlockSize;
-  for (int row = 0; row < kMcuSide; row += 2) {
-    const uint8_t* upper = topLeft + row * rowStride;
-    const uint8_t* lower = upper + rowStride;
-    int16_t* yUpper = workspace + (row / 8) * 2 * kJpegBlockSize + (row % 8) * kBlockSide;
-    int16_t* yLower = yUpper + kBlockSide;
-    for (int col = 0; col < kMcuSide; col += 2) {
-      const uint8_t* a = upper + 4 * col;
-      const uint8_t* b = lower + 4 * col;
-      const int yOffset = (col / 8) * kJpegBlockSize + col % 8;
-      yUpper[yOffset] = static_cast<int16_t>(LumaOf(a[0], a[1], a[2]));
-      yUpper[yOffset + 1] = static_cast<int16_t>(LumaOf(a[4], a[5], a[6]));
-      yLower[yOffset] = static_cast<int16_t>(LumaOf(b[0], b[1], b[2]));
-      yLower[yOffset + 1] = static_cast<int16_t>(LumaOf(b[4], b[5], b[6]));
-      const int32_t r = (a[0] + a[4] + b[0] + b[4] + 2) / 4;
-      const int32_t g = (a[1] + a[5] + b[1] + b[5] + 2) / 4;
-      const int32_t bl = (a[2] + a[6] + b[2] + b[6] + 2) / 4;
-      const int chromaIndex = (row / 2) * kBlockSide + col / 2;
-      cb[chromaIndex] = static_cast<int16_t>(BlueChromaOf(r, g, bl));
-      cr[chromaIndex] = static_cast<int16_t>(RedChromaOf(r, g, bl));
-    }
-  }
+  ConvertWholeMcuWith<4>(topLeft, rowStride, workspace, [](int32_t sr, int32_t sg, int32_t sb) {
+    const int32_t r = (sr + 2) / 4, g = (sg + 2) / 4, b = (sb + 2) / 4;
+    return std::pair{BlueChromaOf(r, g, b), RedChromaOf(r, g, b)};
+  });
 }
 
 void ConvertRgb3Mcu(const JpegWorkingState& state, int mcuX, int mcuY, int16_t* workspace) {

@@ -34,32 +34,6 @@ LUMAPRESS_ALWAYS_INLINE uint64_t ZigZagMaskOfRows(uint64_t naturalMask) {
 
 namespace huffman_detail {
 
-// The sink's moving parts, kept in registers for one block.
-struct LocalSink {
-  uint64_t bits;
-  int count;
-  JpegBitSink& sink;
-};
-
-// Appends `length` (1-32) bits of `value` (no bits above `length`). False after -28.
-LUMAPRESS_ALWAYS_INLINE bool Put(LocalSink& local, uint64_t value, int length) {
-  if (local.count + length < 64) {
-    local.bits = (local.bits << length) | value;
-    local.count += length;
-    return true;
-  }
-  const int rest = local.count + length - 64;
-  const uint64_t word = (local.bits << (64 - local.count)) | (value >> rest);
-  local.bits = value;
-  local.count = rest;
-  if (!HasFfByte(word) && local.sink.end - local.sink.pos >= 8) [[likely]] {
-    StoreBigEndian64(local.sink.pos, word);
-    local.sink.pos += 8;
-    return true;
-  }
-  return EmitEntropyWord(local.sink, word) == kJpegOk;
-}
-
 // Bit length of |value|, and the low bits a coefficient carries (value - 1 when negative).
 LUMAPRESS_ALWAYS_INLINE int SizeOf(int32_t value) {
   const int32_t sign = value >> 31;
@@ -78,7 +52,7 @@ LUMAPRESS_ALWAYS_INLINE int32_t EncodeBlockWithMask(JpegBitSink& sink, const Jpe
                                                     const JpegHuffmanCodes& ac, int16_t& predictor,
                                                     const int16_t* block, uint64_t acMask) {
   using namespace huffman_detail;
-  LocalSink local{sink.bits, sink.bitCount, sink};
+  PendingBits local{sink.bits, sink.bitCount, sink};
   const auto finish = [&](int32_t result) __attribute__((always_inline)) {
     sink.bits = local.bits;
     sink.bitCount = local.count;
@@ -90,7 +64,7 @@ LUMAPRESS_ALWAYS_INLINE int32_t EncodeBlockWithMask(JpegBitSink& sink, const Jpe
     const int length = codes.length[symbol];
     if (length == 0) [[unlikely]] return kJpegDataError;
     const uint64_t bits = (uint64_t{codes.code[symbol]} << size) | LowBits(value, size);
-    return Put(local, bits, length + size) ? kJpegOk : kJpegBufferTooSmall;
+    return AppendBits(local, bits, length + size) ? kJpegOk : kJpegBufferTooSmall;
   };
 
   const int32_t diff = int32_t{block[0]} - predictor;

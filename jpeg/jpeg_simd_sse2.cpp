@@ -198,6 +198,16 @@ void LoadRow(const uint8_t* pixels, RowPixels& out) {
   }
 }
 
+// Pixel rows `row` and `row + 1` of the MCU; their Y goes straight into the blocks.
+template <int kPixelBytes>
+void LoadRowPairStoringLuma(const uint8_t* topLeft, ptrdiff_t rowStride, int row, int16_t* workspace,
+                            RowPixels& upper, RowPixels& lower) {
+  LoadRow<kPixelBytes>(topLeft + row * rowStride, upper);
+  LoadRow<kPixelBytes>(topLeft + (row + 1) * rowStride, lower);
+  StoreLumaRow(workspace, row, LumaOf8(upper[0]), LumaOf8(upper[1]));
+  StoreLumaRow(workspace, row + 1, LumaOf8(lower[0]), LumaOf8(lower[1]));
+}
+
 // The MCU reads 16 rows at once, more streams than the hardware prefetcher follows: ask for
 // the same rows of an MCU further right.
 constexpr ptrdiff_t kPrefetchDistance = 768;  // sixteen MCUs ahead
@@ -214,10 +224,7 @@ void WholeMcuSse2(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspac
   for (int row = 0; row < kMcuSide; row += 2) {
     PrefetchAhead(topLeft + row * rowStride, rowStride);
     RowPixels upper, lower;
-    LoadRow<3>(topLeft + row * rowStride, upper);
-    LoadRow<3>(topLeft + (row + 1) * rowStride, lower);
-    StoreLumaRow(workspace, row, LumaOf8(upper[0]), LumaOf8(upper[1]));
-    StoreLumaRow(workspace, row + 1, LumaOf8(lower[0]), LumaOf8(lower[1]));
+    LoadRowPairStoringLuma<3>(topLeft, rowStride, row, workspace, upper, lower);
     __m128i cb[2], cr[2];
     for (int half = 0; half < 2; ++half) {
       const __m128i r = _mm_add_epi16(upper[half].r, lower[half].r);
@@ -245,10 +252,7 @@ __m128i MeanOf2x2(const __m128i upper[2], const __m128i lower[2]) {
 void AveragedMcuSse2(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
   for (int row = 0; row < kMcuSide; row += 2) {
     RowPixels upper, lower;
-    LoadRow<3>(topLeft + row * rowStride, upper);
-    LoadRow<3>(topLeft + (row + 1) * rowStride, lower);
-    StoreLumaRow(workspace, row, LumaOf8(upper[0]), LumaOf8(upper[1]));
-    StoreLumaRow(workspace, row + 1, LumaOf8(lower[0]), LumaOf8(lower[1]));
+    LoadRowPairStoringLuma<3>(topLeft, rowStride, row, workspace, upper, lower);
     const __m128i cbUpper[2] = {BlueChromaOf8(upper[0]), BlueChromaOf8(upper[1])};
     const __m128i cbLower[2] = {BlueChromaOf8(lower[0]), BlueChromaOf8(lower[1])};
     const __m128i crUpper[2] = {RedChromaOf8(upper[0]), RedChromaOf8(upper[1])};
@@ -261,10 +265,7 @@ void AveragedMcuSse2(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* works
 void MeanRgbxMcuSse2(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
   for (int row = 0; row < kMcuSide; row += 2) {
     RowPixels upper, lower;
-    LoadRow<4>(topLeft + row * rowStride, upper);
-    LoadRow<4>(topLeft + (row + 1) * rowStride, lower);
-    StoreLumaRow(workspace, row, LumaOf8(upper[0]), LumaOf8(upper[1]));
-    StoreLumaRow(workspace, row + 1, LumaOf8(lower[0]), LumaOf8(lower[1]));
+    LoadRowPairStoringLuma<4>(topLeft, rowStride, row, workspace, upper, lower);
     const __m128i rU[2] = {upper[0].r, upper[1].r}, rL[2] = {lower[0].r, lower[1].r};
     const __m128i gU[2] = {upper[0].g, upper[1].g}, gL[2] = {lower[0].g, lower[1].g};
     const __m128i bU[2] = {upper[0].b, upper[1].b}, bL[2] = {lower[0].b, lower[1].b};
