@@ -154,6 +154,7 @@ int32_t Encode(JPEG_PROPERTIES& record, int32_t mode) {
   if (result != kJpegOk) return result;
   SetUpComponents(state);
   state.ops.forwardDct = state.ops.variantDct[state.dctVariant];
+  state.ops.forwardDctBlocks = state.ops.variantDctBlocks[state.dctVariant];
   state.ops.quantize = state.ops.variantQuantize[state.dctVariant];
 
   // File modes encode into memory first, then write the file in one piece.
@@ -207,7 +208,7 @@ int32_t InitProperties(JPEG_PROPERTIES& record) {
   for (int c = 0; c < kJpegMaxScanComponents; ++c) {
     state.components[c].quantTable = c == 0 ? 0 : 1;
   }
-  state.ops = MakeJpegOps(kJpegPreferredOpsSet);
+  state.ops = MakeJpegOpsForClass(DecideProcessorClass());
   return kJpegOk;
 }
 
@@ -230,8 +231,8 @@ int32_t ReleaseProperties(JPEG_PROPERTIES& record) {
   return kJpegOk;
 }
 
-void SelectJpegOpsSet(JPEG_PROPERTIES& record, JpegOpsSet set) {
-  record.workingState.ops = MakeJpegOps(set);
+void SelectJpegOpsSet(JPEG_PROPERTIES& record, JpegOpsSet set, JpegInstructionSet instructionSet) {
+  record.workingState.ops = MakeJpegOps(set, instructionSet);
 }
 
 size_t JpegWorstCaseSize(int width, int height) {
