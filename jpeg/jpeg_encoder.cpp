@@ -77,9 +77,9 @@ int32_t InstallTables(JpegWorkingState& state) {
   state.reciprocals[0] = BuildReciprocalTable(luma);
   state.reciprocals[1] = BuildReciprocalTable(chroma);
   for (int position = 0; position < kJpegDefaultHuffmanCount; ++position) {
-    const JpegHuffmanSpec& spec = DefaultHuffmanSpec(position);
-    JpegHuffmanCodes& codes = spec.tableClass == 0 ? state.dcCodes[spec.id] : state.acCodes[spec.id];
-    const int32_t result = DeriveHuffmanCodes(spec, codes);
+    const JpegHuffmanSpec& table = DefaultHuffmanSpec(position);
+    JpegHuffmanCodes& codes = table.tableClass == 0 ? state.dcCodes[table.id] : state.acCodes[table.id];
+    const int32_t result = DeriveHuffmanCodes(table, codes);
     if (result != kJpegOk) return result;
   }
   return kJpegOk;
