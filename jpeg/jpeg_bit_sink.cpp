@@ -17,12 +17,6 @@ int32_t EmitStuffedByte(JpegBitSink& sink, uint8_t byte) {
   return kJpegOk;
 }
 
-// True when one of the four bytes of `word` is 0xFF.
-bool HasFfByte(uint32_t word) {
-  const uint32_t inverted = ~word;
-  return ((inverted - 0x01010101u) & ~inverted & 0x80808080u) != 0;
-}
-
 // Emits every whole pending byte, then the partial one padded with 1-bits.
 int32_t FlushPendingBits(JpegBitSink& sink) {
   while (sink.bitCount >= 8) {
@@ -61,16 +55,13 @@ void ResetBitSink(JpegBitSink& sink, uint8_t* buffer, size_t capacity) {
   sink.bitCount = 0;
 }
 
-int32_t EmitPendingWord(JpegBitSink& sink) {
-  sink.bitCount -= 32;
-  const uint32_t word = static_cast<uint32_t>(sink.bits >> sink.bitCount);
-  if (!HasFfByte(word) && sink.end - sink.pos >= 4) {
-    const uint32_t bigEndian = std::endian::native == std::endian::little ? __builtin_bswap32(word) : word;
-    std::memcpy(sink.pos, &bigEndian, 4);
-    sink.pos += 4;
+int32_t EmitEntropyWord(JpegBitSink& sink, uint64_t word) {
+  if (!HasFfByte(word) && sink.end - sink.pos >= 8) {
+    StoreBigEndian64(sink.pos, word);
+    sink.pos += 8;
     return kJpegOk;
   }
-  for (int shift = 24; shift >= 0; shift -= 8) {
+  for (int shift = 56; shift >= 0; shift -= 8) {
     const int32_t result = EmitStuffedByte(sink, static_cast<uint8_t>(word >> shift));
     if (result != kJpegOk) return result;
   }

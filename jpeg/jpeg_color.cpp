@@ -1,6 +1,7 @@
 #include "jpeg/jpeg_color.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "jpeg/jpeg_properties.h"
 
@@ -120,9 +121,33 @@ void SamplePixel(const JpegWorkingState& state, const uint8_t* row, int x, int32
   for (int c = 0; c < components; ++c) values[c] = pixel[c] - kLevelShift;
 }
 
-}  // namespace
+// Copies the MCU's valid pixels as R, G, B (and a zero fourth byte when pixelBytes is 4)
+// into a 16 x 16 block, repeating each row's last valid pixel and the last valid row.
+void GatherPadded(const JpegWorkingState& state, const McuArea& area, int redByte, int blueByte,
+                  int pixelBytes, uint8_t* out) {
+  const int channels = state.image.pixelChannels;
+  const ptrdiff_t outStride = kMcuSide * pixelBytes;
+  for (int row = 0; row < area.validHeight; ++row) {
+    const uint8_t* pixel = RowOf(state, area.y + row) + static_cast<ptrdiff_t>(area.x) * channels;
+    uint8_t* target = out + row * outStride;
+    for (int col = 0; col < kMcuSide; ++col, target += pixelBytes) {
+      const uint8_t* source = pixel + static_cast<ptrdiff_t>(std::min(col, area.validWidth - 1)) * channels;
+      target[0] = source[redByte];
+      target[1] = source[1];
+      target[2] = source[blueByte];
+      if (pixelBytes == 4) target[3] = 0;
+    }
+  }
+  for (int row = area.validHeight; row < kMcuSide; ++row) {
+    std::copy(out + (row - 1) * outStride, out + row * outStride, out + row * outStride);
+  }
+}
 
-void ConvertRgb3WholeMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
+// Y per pixel of a 16 x 16 MCU and, per 2 x 2 group, the (Cb, Cr) that `chromaOfSums`
+// makes of the group's sums of R, G and B.
+template <int kPixelBytes, class ChromaOfSums>
+void ConvertWholeMcuWith(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace,
+                         ChromaOfSums chromaOfSums) {
   int16_t* cb = workspace + 4 * kJpegBlockSize;
   int16_t* cr = workspace + 5 * kJpegBlockSize;
   for (int row = 0; row < kMcuSide; row += 2) {
@@ -131,21 +156,52 @@ void ConvertRgb3WholeMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* w
     int16_t* yUpper = workspace + (row / 8) * 2 * kJpegBlockSize + (row % 8) * kBlockSide;
     int16_t* yLower = yUpper + kBlockSide;
     for (int col = 0; col < kMcuSide; col += 2) {
-      const uint8_t* a = upper + 3 * col;
-      const uint8_t* b = lower + 3 * col;
+      const uint8_t* a = upper + kPixelBytes * col;
+      const uint8_t* b = lower + kPixelBytes * col;
+      const uint8_t* a2 = a + kPixelBytes;
+      const uint8_t* b2 = b + kPixelBytes;
       const int yOffset = (col / 8) * kJpegBlockSize + col % 8;
       yUpper[yOffset] = static_cast<int16_t>(LumaOf(a[0], a[1], a[2]));
-      yUpper[yOffset + 1] = static_cast<int16_t>(LumaOf(a[3], a[4], a[5]));
+      yUpper[yOffset + 1] = static_cast<int16_t>(LumaOf(a2[0], a2[1], a2[2]));
       yLower[yOffset] = static_cast<int16_t>(LumaOf(b[0], b[1], b[2]));
-      yLower[yOffset + 1] = static_cast<int16_t>(LumaOf(b[3], b[4], b[5]));
-      const int32_t sr = a[0] + a[3] + b[0] + b[3];
-      const int32_t sg = a[1] + a[4] + b[1] + b[4];
-      const int32_t sb = a[2] + a[5] + b[2] + b[5];
+      yLower[yOffset + 1] = static_cast<int16_t>(LumaOf(b2[0], b2[1], b2[2]));
+      const auto [blue, red] = chromaOfSums(a[0] + a2[0] + b[0] + b2[0], a[1] + a2[1] + b[1] + b2[1],
+                                            a[2] + a2[2] + b[2] + b2[2]);
       const int chromaIndex = (row / 2) * kBlockSide + col / 2;
-      cb[chromaIndex] = static_cast<int16_t>((128 * sb - 43 * sr - 85 * sg + 512) >> 10);
-      cr[chromaIndex] = static_cast<int16_t>((128 * sr - 107 * sg - 21 * sb + 512) >> 10);
+      cb[chromaIndex] = static_cast<int16_t>(blue);
+      cr[chromaIndex] = static_cast<int16_t>(red);
     }
   }
+}
+
+}  // namespace
+
+void ConvertRgb3WholeMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
+  ConvertWholeMcuWith<3>(topLeft, rowStride, workspace, [](int32_t sr, int32_t sg, int32_t sb) {
+    return std::pair{(128 * sb - 43 * sr - 85 * sg + 512) >> 10, (128 * sr - 107 * sg - 21 * sb + 512) >> 10};
+  });
+}
+
+void ConvertRgb3AveragedMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
+  alignas(kJpegWorkspaceAlignment) Plane planes[3];
+  for (int row = 0; row < kMcuSide; ++row) {
+    const uint8_t* pixel = topLeft + row * rowStride;
+    for (int col = 0; col < kMcuSide; ++col, pixel += 3) {
+      planes[0][row][col] = static_cast<int16_t>(LumaOf(pixel[0], pixel[1], pixel[2]));
+      planes[1][row][col] = static_cast<int16_t>(BlueChromaOf(pixel[0], pixel[1], pixel[2]));
+      planes[2][row][col] = static_cast<int16_t>(RedChromaOf(pixel[0], pixel[1], pixel[2]));
+    }
+  }
+  int16_t* out = DownsampleInto(planes[0], 2, 2, 1, 1, workspace);
+  out = DownsampleInto(planes[1], 1, 1, 2, 2, out);
+  DownsampleInto(planes[2], 1, 1, 2, 2, out);
+}
+
+void ConvertRgbxMeanMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace) {
+  ConvertWholeMcuWith<4>(topLeft, rowStride, workspace, [](int32_t sr, int32_t sg, int32_t sb) {
+    const int32_t r = (sr + 2) / 4, g = (sg + 2) / 4, b = (sb + 2) / 4;
+    return std::pair{BlueChromaOf(r, g, b), RedChromaOf(r, g, b)};
+  });
 }
 
 void ConvertRgb3Mcu(const JpegWorkingState& state, int mcuX, int mcuY, int16_t* workspace) {
@@ -154,19 +210,11 @@ void ConvertRgb3Mcu(const JpegWorkingState& state, int mcuX, int mcuY, int16_t* 
     state.ops.wholeMcu(RowOf(state, area.y) + 3 * area.x, state.rowStride, workspace);
     return;
   }
-  alignas(kJpegWorkspaceAlignment) Plane planes[3];
-  for (int row = 0; row < area.validHeight; ++row) {
-    const uint8_t* pixel = RowOf(state, area.y + row) + 3 * area.x;
-    for (int col = 0; col < area.validWidth; ++col, pixel += 3) {
-      planes[0][row][col] = static_cast<int16_t>(LumaOf(pixel[0], pixel[1], pixel[2]));
-      planes[1][row][col] = static_cast<int16_t>(BlueChromaOf(pixel[0], pixel[1], pixel[2]));
-      planes[2][row][col] = static_cast<int16_t>(RedChromaOf(pixel[0], pixel[1], pixel[2]));
-    }
-  }
-  for (Plane& plane : planes) PadPlane(plane, area);
-  int16_t* out = DownsampleInto(planes[0], 2, 2, 1, 1, workspace);
-  out = DownsampleInto(planes[1], 1, 1, 2, 2, out);
-  DownsampleInto(planes[2], 1, 1, 2, 2, out);
+  // Edge MCU: replicate the last valid pixel and row, then convert per pixel and average.
+  constexpr int kPixelBytes = 3;
+  uint8_t padded[kMcuSide * kMcuSide * kPixelBytes];
+  GatherPadded(state, area, 0, 2, kPixelBytes, padded);
+  state.ops.averagedMcu(padded, kMcuSide * kPixelBytes, workspace);
 }
 
 void ConvertRgbGenericMcu(const JpegWorkingState& state, int mcuX, int mcuY, int16_t* workspace) {
@@ -174,6 +222,21 @@ void ConvertRgbGenericMcu(const JpegWorkingState& state, int mcuX, int mcuY, int
   const JpegImageParams& image = state.image;
   const int redByte = image.pixelColor == kJpegColorBgr ? 2 : 0;
   const int blueByte = 2 - redByte;
+  const bool sampled22 = state.maxH == 2 && state.maxV == 2 && state.components[0].h == 2 &&
+                         state.components[0].v == 2 && state.components[1].h == 1 &&
+                         state.components[1].v == 1;
+  if (sampled22) {  // the layout of images with alpha: RGBA through the 4-byte converter
+    constexpr int kPixelBytes = 4;
+    if (area.validWidth == kMcuSide && area.validHeight == kMcuSide &&
+        image.pixelChannels == kPixelBytes && redByte == 0) {
+      state.ops.meanRgbxMcu(RowOf(state, area.y) + kPixelBytes * area.x, state.rowStride, workspace);
+      return;
+    }
+    alignas(kJpegWorkspaceAlignment) uint8_t padded[kMcuSide * kMcuSide * kPixelBytes];
+    GatherPadded(state, area, redByte, blueByte, kPixelBytes, padded);
+    state.ops.meanRgbxMcu(padded, kMcuSide * kPixelBytes, workspace);
+    return;
+  }
   alignas(kJpegWorkspaceAlignment) Plane rgb[3];
   for (int row = 0; row < area.validHeight; ++row) {
     const uint8_t* pixel = RowOf(state, area.y + row) + static_cast<ptrdiff_t>(area.x) * image.pixelChannels;

@@ -32,6 +32,14 @@ inline int32_t RedChromaOf(int32_t r, int32_t g, int32_t b) {
 // 2 x 2 group.
 void ConvertRgb3WholeMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace);
 
+// 16 x 16 3-byte RGB pixels (an edge MCU after padding): Y, Cb and Cr per pixel, chroma
+// then the rounded mean of each 2 x 2 group.
+void ConvertRgb3AveragedMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace);
+
+// 16 x 16 4-byte pixels (R, G, B, unused): Y per pixel, chroma from the rounded means of
+// each 2 x 2 group's R, G and B.
+void ConvertRgbxMeanMcu(const uint8_t* topLeft, ptrdiff_t rowStride, int16_t* workspace);
+
 // 3-byte RGB sampled 2x2, 1x1, 1x1: whole MCUs through the ops table's whole-MCU entry, edge
 // MCUs converted per pixel, padded by repetition and averaged.
 void ConvertRgb3Mcu(const JpegWorkingState& state, int mcuX, int mcuY, int16_t* workspace);

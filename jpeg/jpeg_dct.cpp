@@ -4,17 +4,6 @@
 
 namespace lumapress {
 
-const std::array<std::array<int16_t, 7>, 8> kDctRowWeights = {{
-    {{22725, 21407, 19266, 16384, 12873, 8867, 4520}},
-    {{31521, 29692, 26722, 22725, 17855, 12299, 6270}},
-    {{29692, 27969, 25172, 21407, 16819, 11585, 5906}},
-    {{26722, 25172, 22654, 19266, 15137, 10426, 5315}},
-    {{22725, 21407, 19266, 16384, 12873, 8867, 4520}},
-    {{26722, 25172, 22654, 19266, 15137, 10426, 5315}},
-    {{29692, 27969, 25172, 21407, 16819, 11585, 5906}},
-    {{31521, 29692, 26722, 22725, 17855, 12299, 6270}},
-}};
-
 namespace {
 
 // ---- 32-bit transform ------------------------------------------------------------------
@@ -74,11 +63,11 @@ void DctLine(int16_t* line, int step) {
 
 // ---- 16-bit transform ------------------------------------------------------------------
 
-constexpr int32_t kTan1Q16 = 13036;         // tan(pi/16) * 2^16
-constexpr int32_t kTan2Q16 = 27146;         // tan(pi/8) * 2^16
-constexpr int32_t kTan3Minus1Q16 = -21746;  // (tan(3 pi/16) - 1) * 2^16
-constexpr int32_t kCos4Q15 = 23170;         // cos(pi/4) * 2^15
-constexpr int32_t kRoundRows16 = 524288;    // half of 2^20
+constexpr int32_t kTan1Q16 = kDctTan1Q16;
+constexpr int32_t kTan2Q16 = kDctTan2Q16;
+constexpr int32_t kTan3Minus1Q16 = kDctTan3Minus1Q16;
+constexpr int32_t kCos4Q15 = kDctCos4Q15;
+constexpr int32_t kRoundRows16 = kDctRoundRows16;
 
 int16_t Saturate(int32_t value) { return static_cast<int16_t>(std::clamp(value, -32768, 32767)); }
 int16_t Add(int16_t a, int16_t b) { return Saturate(int32_t{a} + b); }

@@ -77,9 +77,9 @@ int32_t InstallTables(JpegWorkingState& state) {
   state.reciprocals[0] = BuildReciprocalTable(luma);
   state.reciprocals[1] = BuildReciprocalTable(chroma);
   for (int position = 0; position < kJpegDefaultHuffmanCount; ++position) {
-    const JpegHuffmanSpec& spec = DefaultHuffmanSpec(position);
-    JpegHuffmanCodes& codes = spec.tableClass == 0 ? state.dcCodes[spec.id] : state.acCodes[spec.id];
-    const int32_t result = DeriveHuffmanCodes(spec, codes);
+    const JpegHuffmanSpec& table = DefaultHuffmanSpec(position);
+    JpegHuffmanCodes& codes = table.tableClass == 0 ? state.dcCodes[table.id] : state.acCodes[table.id];
+    const int32_t result = DeriveHuffmanCodes(table, codes);
     if (result != kJpegOk) return result;
   }
   return kJpegOk;
@@ -154,6 +154,7 @@ int32_t Encode(JPEG_PROPERTIES& record, int32_t mode) {
   if (result != kJpegOk) return result;
   SetUpComponents(state);
   state.ops.forwardDct = state.ops.variantDct[state.dctVariant];
+  state.ops.forwardDctBlocks = state.ops.variantDctBlocks[state.dctVariant];
   state.ops.quantize = state.ops.variantQuantize[state.dctVariant];
 
   // File modes encode into memory first, then write the file in one piece.
@@ -207,7 +208,7 @@ int32_t InitProperties(JPEG_PROPERTIES& record) {
   for (int c = 0; c < kJpegMaxScanComponents; ++c) {
     state.components[c].quantTable = c == 0 ? 0 : 1;
   }
-  state.ops = MakeJpegOps(kJpegPreferredOpsSet);
+  state.ops = MakeJpegOpsForClass(DecideProcessorClass());
   return kJpegOk;
 }
 
@@ -230,8 +231,8 @@ int32_t ReleaseProperties(JPEG_PROPERTIES& record) {
   return kJpegOk;
 }
 
-void SelectJpegOpsSet(JPEG_PROPERTIES& record, JpegOpsSet set) {
-  record.workingState.ops = MakeJpegOps(set);
+void SelectJpegOpsSet(JPEG_PROPERTIES& record, JpegOpsSet set, JpegInstructionSet instructionSet) {
+  record.workingState.ops = MakeJpegOps(set, instructionSet);
 }
 
 size_t JpegWorstCaseSize(int width, int height) {

@@ -103,11 +103,11 @@ int32_t WriteHuffmanTables(JpegWorkingState& state) {
                            static_cast<uint8_t>(length)};
   int32_t result = state.ops.writeBytes(state.sink, head, sizeof head);
   for (int position = 0; result == kJpegOk && position < kJpegDefaultHuffmanCount; ++position) {
-    const JpegHuffmanSpec& spec = DefaultHuffmanSpec(position);
-    if (spec.values.size() > static_cast<size_t>(kJpegMaxHuffmanValues)) return kJpegBadHuffmanTable;
-    std::vector<uint8_t> piece{static_cast<uint8_t>(spec.tableClass * 16 + spec.id)};
-    piece.insert(piece.end(), spec.counts.begin(), spec.counts.end());
-    piece.insert(piece.end(), spec.values.begin(), spec.values.end());
+    const JpegHuffmanSpec& table = DefaultHuffmanSpec(position);
+    if (table.values.size() > static_cast<size_t>(kJpegMaxHuffmanValues)) return kJpegBadHuffmanTable;
+    std::vector<uint8_t> piece{static_cast<uint8_t>(table.tableClass * 16 + table.id)};
+    piece.insert(piece.end(), table.counts.begin(), table.counts.end());
+    piece.insert(piece.end(), table.values.begin(), table.values.end());
     result = state.ops.writeBytes(state.sink, piece.data(), piece.size());
   }
   return result;

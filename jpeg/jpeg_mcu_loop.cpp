@@ -27,7 +27,7 @@ int32_t EncodeScan(JpegWorkingState& state) {
   for (int mcuY = 0; mcuY < state.mcusDown; ++mcuY) {
     for (int mcuX = 0; mcuX < state.mcusAcross; ++mcuX) {
       ops.convertMcu(state, mcuX, mcuY, workspace);
-      for (int b = 0; b < blocksPerMcu; ++b) ops.forwardDct(workspace + b * kJpegBlockSize);
+      ops.forwardDctBlocks(workspace, blocksPerMcu);
       int16_t* block = workspace;
       for (int c = 0; c < state.componentCount; ++c) {
         const JpegComponent& component = state.components[c];

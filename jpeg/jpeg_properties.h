@@ -68,7 +68,8 @@ struct JPEG_PROPERTIES {
 };
 
 // Fills in the defaults of a record cleared to zero bytes and chooses the per-block
-// operations. Returns 0.
+// operations: the processor class (forced by LUMAPRESS_USECPU or the USECPU line of the
+// machine-wide setting file, else from CPUID) decides the arithmetic. Returns 0.
 int32_t InitProperties(JPEG_PROPERTIES& record);
 
 // Checks the record and encodes in `mode`; on success jpegBufferSize holds the bytes written.
@@ -86,8 +87,9 @@ const char* DescribeError(int32_t code);
 // yields -28. Both dimensions 1-65535.
 size_t JpegWorstCaseSize(int width, int height);
 
-// Replaces the record's per-block operations with `set` (after InitProperties, which picks
-// kJpegPreferredOpsSet).
-void SelectJpegOpsSet(JPEG_PROPERTIES& record, JpegOpsSet set);
+// Replaces the record's per-block operations with `set` computed by `instructionSet`, which
+// must be available (after InitProperties, which picks them from the processor class).
+void SelectJpegOpsSet(JPEG_PROPERTIES& record, JpegOpsSet set,
+                      JpegInstructionSet instructionSet = FastestInstructionSet());
 
 }  // namespace lumapress

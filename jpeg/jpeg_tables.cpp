@@ -86,16 +86,16 @@ const Block kJpegChrominanceQuant = ToZigZag(kChrominanceNatural);
 
 const JpegHuffmanSpec& DefaultHuffmanSpec(int position) { return kDefaultHuffman[position]; }
 
-int32_t DeriveHuffmanCodes(const JpegHuffmanSpec& spec, JpegHuffmanCodes& codes) {
+int32_t DeriveHuffmanCodes(const JpegHuffmanSpec& table, JpegHuffmanCodes& codes) {
   uint8_t lengths[kJpegMaxHuffmanLengths + 1];
   int count = 0;
   for (int bits = 1; bits <= 16; ++bits) {
-    for (int i = 0; i < spec.counts[bits - 1]; ++i) {
+    for (int i = 0; i < table.counts[bits - 1]; ++i) {
       if (count >= kJpegMaxHuffmanLengths) return kJpegBadHuffmanTable;
       lengths[count++] = static_cast<uint8_t>(bits);
     }
   }
-  if (count > static_cast<int>(spec.values.size())) return kJpegBadHuffmanTable;
+  if (count > static_cast<int>(table.values.size())) return kJpegBadHuffmanTable;
 
   std::fill(std::begin(codes.code), std::end(codes.code), uint16_t{0});
   std::fill(std::begin(codes.length), std::end(codes.length), uint8_t{0});
@@ -103,8 +103,8 @@ int32_t DeriveHuffmanCodes(const JpegHuffmanSpec& spec, JpegHuffmanCodes& codes)
   int size = count > 0 ? lengths[0] : 0;
   for (int k = 0; k < count;) {
     while (k < count && lengths[k] == size) {
-      codes.code[spec.values[k]] = static_cast<uint16_t>(code);
-      codes.length[spec.values[k]] = static_cast<uint8_t>(size);
+      codes.code[table.values[k]] = static_cast<uint16_t>(code);
+      codes.length[table.values[k]] = static_cast<uint8_t>(size);
       ++code;
       ++k;
     }

@@ -47,7 +47,7 @@ struct JpegHuffmanCodes {
 
 // Canonical codes from counts and values (T.81 Annex C). Returns 0, or -6 when the counts
 // list more than kJpegMaxHuffmanLengths codes or more codes than values are given.
-int32_t DeriveHuffmanCodes(const JpegHuffmanSpec& spec, JpegHuffmanCodes& codes);
+int32_t DeriveHuffmanCodes(const JpegHuffmanSpec& table, JpegHuffmanCodes& codes);
 
 // Quality clamped to 1-100.
 int ClampJpegQuality(int quality);

@@ -230,13 +230,13 @@ TEST_F(ConversionTest, ManyColoursAtEightBitsStayPixelExactInFormat5) {
 
 TEST_F(ConversionTest, SixteenBitOpaqueUsesFormat5) {
   settings_.outputPath = Path("m.swf");
-  TestPng spec = PatternPng(kRgb, 16, 9, 5);
-  WritePngFile(Path("d.png"), spec);
+  TestPng png = PatternPng(kRgb, 16, 9, 5);
+  WritePngFile(Path("d.png"), png);
   ASSERT_EQ(Convert({Path("d.png")}), 0);
   const SwfBitmap bitmap = ParseBitmapTag(*ReadSwfFile(settings_.outputPath).TagsWithCode(kLossless)[0]);
   EXPECT_EQ(bitmap.format, 5);
   std::vector<uint8_t> rgb;
-  for (uint16_t sample : spec.samples) rgb.push_back(uint8_t(sample >> 8));
+  for (uint16_t sample : png.samples) rgb.push_back(uint8_t(sample >> 8));
   EXPECT_EQ(LosslessPixels(bitmap, 9, 5), OpaqueArgb(rgb));
 }
 

@@ -92,9 +92,9 @@ TEST(JpegHuffmanTest, DerivedCodesMatchAnnexK) {
 TEST(JpegHuffmanTest, TablesWithTooManyCodesAreRefused) {
   static const uint8_t counts[16] = {0, 0, 0, 0, 0, 0, 0, 0, 255, 4, 0, 0, 0, 0, 0, 0};
   static const uint8_t values[300] = {};
-  const JpegHuffmanSpec spec{1, 0, std::span<const uint8_t, 16>(counts), values};
+  const JpegHuffmanSpec table{1, 0, std::span<const uint8_t, 16>(counts), values};
   JpegHuffmanCodes codes{};
-  EXPECT_EQ(DeriveHuffmanCodes(spec, codes), kJpegBadHuffmanTable);
+  EXPECT_EQ(DeriveHuffmanCodes(table, codes), kJpegBadHuffmanTable);
 }
 
 TEST(JpegHuffmanTest, BlocksAreCodedAsRunSizeSymbols) {

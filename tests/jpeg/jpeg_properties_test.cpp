@@ -38,7 +38,9 @@ TEST(JpegPropertiesTest, InitPropertiesSetsEveryDefault) {
   EXPECT_EQ(record.quality, 75);
   EXPECT_EQ(record.workingState.mode, -1);
   EXPECT_EQ(record.workingState.dctVariant, 1);
-  EXPECT_EQ(record.workingState.ops.set, kJpegPreferredOpsSet);
+  EXPECT_EQ(record.workingState.ops.set, ClassUsesVectorArithmetic(record.workingState.ops.processorClass)
+                                            ? JpegOpsSet::kVector
+                                            : JpegOpsSet::kPlain);
   EXPECT_EQ(ReleaseProperties(record), 0);
 }
 

@@ -206,14 +206,15 @@ void SetUpSwfStyleRecord(JPEG_PROPERTIES& record, const uint8_t* pixels, int wid
 }
 
 LumapressJpeg EncodeWithLumapress(std::span<const uint8_t> pixels, int width, int height,
-                                  int channels, int quality, JpegOpsSet set, size_t bufferSize) {
+                                  int channels, int quality, JpegOpsSet set, size_t bufferSize,
+                                  JpegInstructionSet instructionSet) {
   if (bufferSize == 0) bufferSize = JpegWorstCaseSize(width, height);
   std::vector<uint8_t> buffer(bufferSize);
   JPEG_PROPERTIES record{};
   LumapressJpeg out;
   out.result = InitProperties(record);
   if (out.result != 0) return out;
-  SelectJpegOpsSet(record, set);
+  SelectJpegOpsSet(record, set, instructionSet);
   SetUpSwfStyleRecord(record, pixels.data(), width, height, channels, quality, buffer.data(), bufferSize);
   out.result = EncodeImage(record, kJpegModeBuffer);
   if (out.result == 0) out.bytes.assign(buffer.begin(), buffer.begin() + record.jpegBufferSize);

@@ -55,9 +55,11 @@ struct LumapressJpeg {
 
 // Clears a record, InitProperties, RGB(A) pixels of `channels` bytes into YCbCr 4:2:0,
 // EncodeImage mode 9 into a buffer of `bufferSize` bytes (JpegWorstCaseSize when 0),
-// ReleaseProperties. The buffer is allocated with exactly that size.
+// ReleaseProperties. The buffer is allocated with exactly that size. The operations are
+// `set` computed by `instructionSet`.
 LumapressJpeg EncodeWithLumapress(std::span<const uint8_t> pixels, int width, int height,
                                   int channels, int quality,
-                                  JpegOpsSet set = kJpegPreferredOpsSet, size_t bufferSize = 0);
+                                  JpegOpsSet set = kJpegPreferredOpsSet, size_t bufferSize = 0,
+                                  JpegInstructionSet instructionSet = FastestInstructionSet());
 
 }  // namespace lumapress::test
