@@ -47,7 +47,7 @@ bool DeflatingMovieFile::Put(int64_t offset, std::span<const uint8_t> bytes) {
   if (offset < pendingStart_ || offset > end) return false;
   const auto at = static_cast<size_t>(offset - pendingStart_);
   const size_t overlap = std::min(bytes.size(), pending_.size() - at);
-  std::memcpy(pending_.data() + at, bytes.data(), overlap);
+  if (overlap > 0) std::memcpy(pending_.data() + at, bytes.data(), overlap);
   pending_.insert(pending_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(overlap), bytes.end());
   return true;
 }
@@ -55,14 +55,14 @@ bool DeflatingMovieFile::Put(int64_t offset, std::span<const uint8_t> bytes) {
 bool DeflatingMovieFile::Get(int64_t offset, std::span<uint8_t> into) const {
   if (offset < kHeaderBytes) {
     if (offset < 0 || offset + static_cast<int64_t>(into.size()) > kHeaderBytes) return false;
-    std::memcpy(into.data(), header_.data() + offset, into.size());
+    if (!into.empty()) std::memcpy(into.data(), header_.data() + offset, into.size());
     return true;
   }
   if (offset < pendingStart_ ||
       offset + static_cast<int64_t>(into.size()) > pendingStart_ + static_cast<int64_t>(pending_.size())) {
     return false;
   }
-  std::memcpy(into.data(), pending_.data() + (offset - pendingStart_), into.size());
+  if (!into.empty()) std::memcpy(into.data(), pending_.data() + (offset - pendingStart_), into.size());
   return true;
 }
 
