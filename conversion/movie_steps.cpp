@@ -1,12 +1,13 @@
 #include "conversion/movie_steps.h"
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#include "swf/compress_movie.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress {
@@ -18,8 +19,10 @@ constexpr char kNumFilesVariable[] = "numfiles";
 }  // namespace
 
 MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::string& controlFilePath,
-                      size_t imageCount) {
-  if (!writer.OpenMovie(path)) return MovieStart::kCannotCreate;
+                      size_t imageCount, uint32_t framesPerImage) {
+  const uint64_t frames = uint64_t{framesPerImage} * imageCount;
+  const auto frameCount = static_cast<int32_t>(std::min<uint64_t>(frames, INT32_MAX));
+  if (!writer.OpenCompressedMovie(path, frameCount)) return MovieStart::kCannotCreate;
   writer.SetBackgroundColor(kWhite, kWhite, kWhite);
   if (!controlFilePath.empty()) {
     const int32_t spriteId = writer.DefineLoaderSprite(controlFilePath);
@@ -45,10 +48,7 @@ void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, uint32_t 
   for (uint32_t frame = 0; frame < frames; ++frame) writer.ShowFrame();
 }
 
-bool FinishMovie(SwfWriter& writer, const std::string& path) {
-  if (writer.Finish() < 0) return false;
-  return CompressMovie(path, path) > 0;
-}
+bool FinishMovie(SwfWriter& writer) { return writer.Finish() >= 0; }
 
 std::string TemporaryMoviePath(const std::string& moviePath) {
   // Distinct per process (start time) and per call (counter); the dot hides it from listings.

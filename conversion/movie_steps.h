@@ -20,18 +20,20 @@ enum class MovieStart {
   kControlPathTooLong  // the control-file path does not fit an ActionPush
 };
 
-// Creates the movie at `path` and writes its opening: white background, and with a control
-// file the loader sprite on depth 65535 and "numfiles" set to `imageCount`.
+// Creates the movie at `path`, compressed as it is written, and writes its opening: white
+// background, and with a control file the loader sprite on depth 65535 and "numfiles" set to
+// `imageCount`. The movie will hold `imageCount` images of `framesPerImage` frames each.
 MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::string& controlFilePath,
-                      size_t imageCount);
+                      size_t imageCount, uint32_t framesPerImage);
 
 // One image: its bitmap tag, the shape that shows it, RemoveObject2 on depth 1 when
 // `replacePrevious`, PlaceObject on depth 1, and `frames` ShowFrame tags.
 void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, uint32_t width,
                       uint32_t height, bool replacePrevious, uint32_t frames);
 
-// Finishes the movie and compresses it in place. False when anything could not be written.
-bool FinishMovie(SwfWriter& writer, const std::string& path);
+// Finishes the movie (already in its compressed form). False when anything could not be
+// written.
+bool FinishMovie(SwfWriter& writer);
 
 // A name for the movie while it is written: in the same folder as `moviePath`, so that the
 // finished movie can be renamed over it; distinct for every call.

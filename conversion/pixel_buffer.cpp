@@ -44,13 +44,8 @@ class ColorIndex {
 
 }  // namespace
 
-PixelBuffer32 FillPixelBuffer32(const ImageRows& rows) {
-  PixelBuffer32 buffer;
-  buffer.width = rows.width;
-  buffer.height = rows.height;
-  buffer.bytes.assign(size_t{rows.width} * rows.height * 4, 0);
-  uint8_t* target = buffer.bytes.data();
-  for (uint32_t y = 0; y < rows.height; ++y) {
+void FillPixelRows32(const ImageRows& rows, uint32_t first, uint32_t count, uint8_t* target) {
+  for (uint32_t y = first; y < first + count; ++y) {
     uint8_t* source = rows.pixels.data() + y * rows.rowLength;
     if (rows.channels == 4) {
       for (uint32_t x = 0; x < rows.width; ++x, source += 4, target += 4) {
@@ -66,29 +61,60 @@ PixelBuffer32 FillPixelBuffer32(const ImageRows& rows) {
       }
     } else {
       for (uint32_t x = 0; x < rows.width; ++x, source += 3, target += 4) {
+        target[0] = 0;
         target[1] = source[0];
         target[2] = source[1];
         target[3] = source[2];
       }
     }
   }
+}
+
+PixelBuffer32 FillPixelBuffer32(const ImageRows& rows) {
+  PixelBuffer32 buffer;
+  buffer.width = rows.width;
+  buffer.height = rows.height;
+  buffer.bytes.resize(size_t{rows.width} * rows.height * 4);
+  FillPixelRows32(rows, 0, rows.height, buffer.bytes.data());
   return buffer;
+}
+
+void PremultiplyRows(const ImageRows& rows) {
+  if (rows.channels != 4) return;
+  for (uint32_t y = 0; y < rows.height; ++y) {
+    uint8_t* source = rows.pixels.data() + y * rows.rowLength;
+    for (uint32_t x = 0; x < rows.width; ++x, source += 4) {
+      const unsigned alpha = source[3];
+      source[0] = static_cast<uint8_t>((source[0] * alpha) >> 8);
+      source[1] = static_cast<uint8_t>((source[1] * alpha) >> 8);
+      source[2] = static_cast<uint8_t>((source[2] * alpha) >> 8);
+    }
+  }
 }
 
 uint32_t ColorMappedRowLength(uint32_t width) { return width - (width % 4) + 4; }
 
-std::optional<ColorMappedData> BuildColorMappedData(const PixelBuffer32& buffer) {
+namespace {
+
+// Numbers the colours of `height` rows of `width` pixels, `stride` bytes apart, whose red,
+// green and blue bytes start `rowStep` bytes apart per row at `first`. Rows are appended to
+// the block as they are indexed, so an image with too many colours stops early and cheaply.
+std::optional<ColorMappedData> MapColors(const uint8_t* first, size_t rowStep, size_t stride,
+                                         uint32_t width, uint32_t height) {
   ColorMappedData data;
-  data.paddedWidth = ColorMappedRowLength(buffer.width);
-  data.bytes.assign(kColorTableBytes + size_t{data.paddedWidth} * buffer.height, 0);
+  data.paddedWidth = ColorMappedRowLength(width);
+  data.bytes.reserve(kColorTableBytes + size_t{data.paddedWidth} * height);
+  data.bytes.resize(kColorTableBytes);
   ColorIndex index;
-  const uint8_t* pixel = buffer.bytes.data();
   uint32_t lastKey = 0xFFFFFFFFu;
   int lastIndex = 0;
-  for (uint32_t y = 0; y < buffer.height; ++y) {
-    uint8_t* row = data.bytes.data() + kColorTableBytes + size_t{y} * data.paddedWidth;
-    for (uint32_t x = 0; x < buffer.width; ++x, pixel += 4) {
-      const uint32_t key = (uint32_t{pixel[1]} << 16) | (uint32_t{pixel[2]} << 8) | pixel[3];
+  for (uint32_t y = 0; y < height; ++y) {
+    const size_t rowStart = data.bytes.size();
+    data.bytes.resize(rowStart + data.paddedWidth);  // the padding stays 0
+    uint8_t* row = data.bytes.data() + rowStart;
+    const uint8_t* pixel = first + y * rowStep;
+    for (uint32_t x = 0; x < width; ++x, pixel += stride) {
+      const uint32_t key = (uint32_t{pixel[0]} << 16) | (uint32_t{pixel[1]} << 8) | pixel[2];
       if (key != lastKey) {
         lastIndex = index.Find(key);
         if (lastIndex < 0) return std::nullopt;
@@ -104,6 +130,17 @@ std::optional<ColorMappedData> BuildColorMappedData(const PixelBuffer32& buffer)
     data.bytes[3 * j + 2] = static_cast<uint8_t>(key);
   }
   return data;
+}
+
+}  // namespace
+
+std::optional<ColorMappedData> BuildColorMappedData(const PixelBuffer32& buffer) {
+  return MapColors(buffer.bytes.data() + 1, size_t{buffer.width} * 4, 4, buffer.width, buffer.height);
+}
+
+std::optional<ColorMappedData> BuildColorMappedData(const ImageRows& rows) {
+  return MapColors(rows.pixels.data(), rows.rowLength, static_cast<size_t>(rows.channels), rows.width,
+                   rows.height);
 }
 
 }  // namespace lumapress

@@ -31,6 +31,14 @@ struct PixelBuffer32 {
 // the same premultiplied values (the JPEG-with-alpha form encodes those).
 PixelBuffer32 FillPixelBuffer32(const ImageRows& rows);
 
+// The PixelBuffer32 bytes of rows `first` to `first + count - 1` into `target` (count x width
+// x 4 bytes), premultiplying 4-channel source rows in place as FillPixelBuffer32 does. Lets a
+// bitmap be compressed a few rows at a time without the whole buffer.
+void FillPixelRows32(const ImageRows& rows, uint32_t first, uint32_t count, uint8_t* target);
+
+// Premultiplies 4-channel rows in place, as filling the buffer does, without the buffer.
+void PremultiplyRows(const ImageRows& rows);
+
 // A format-3 (colour-mapped) bitmap: a 256-entry RGB table, then one index byte per pixel
 // in rows of `paddedWidth` bytes (width indices, then zeros).
 struct ColorMappedData {
@@ -50,5 +58,7 @@ uint32_t ColorMappedRowLength(uint32_t width);
 // their first appearance (rows from the top, pixels from the left). Returns nothing when
 // the image has more than 256 colours, which one index byte cannot address.
 std::optional<ColorMappedData> BuildColorMappedData(const PixelBuffer32& buffer);
+// The same straight from 3-channel rows, which hold the same colours as their buffer.
+std::optional<ColorMappedData> BuildColorMappedData(const ImageRows& rows);
 
 }  // namespace lumapress

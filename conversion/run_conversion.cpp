@@ -95,7 +95,7 @@ class ConversionRun {
     }
     if (settings_.batchMode) return DrainBatchMovies() ? 0 : (Abandon(), -1);
     if (!writer_) return -1;  // no inputs
-    if (!FinishMovie(*writer_, temporaryPath_) || !CommitMovie(temporaryPath_, settings_.outputPath)) {
+    if (!FinishMovie(*writer_) || !CommitMovie(temporaryPath_, settings_.outputPath)) {
       return Stop(WithPath(kCannotWriteOutput, settings_.outputPath));
     }
     writer_.reset();
@@ -123,7 +123,7 @@ class ConversionRun {
       writer_ = std::make_unique<SwfWriter>(static_cast<int32_t>(job.width),
                                             static_cast<int32_t>(job.height), frameRate_, kMovieVersion);
       temporaryPath_ = TemporaryMoviePath(moviePath);
-      if (!Started(StartMovie(*writer_, temporaryPath_, settings_.controlFilePath, inputs_.size()),
+      if (!Started(StartMovie(*writer_, temporaryPath_, settings_.controlFilePath, inputs_.size(), frames_),
                    moviePath)) {
         return false;
       }
@@ -188,14 +188,14 @@ class ConversionRun {
     try {
       SwfWriter writer(static_cast<int32_t>(job.width), static_cast<int32_t>(job.height),
                        frameRate_, kMovieVersion);
-      switch (StartMovie(writer, path, settings_.controlFilePath, 1)) {
+      switch (StartMovie(writer, path, settings_.controlFilePath, 1, frames_)) {
         case MovieStart::kOk: break;
         case MovieStart::kCannotCreate: return BatchOutcome::kCannotWrite;
         case MovieStart::kControlPathTooLong: return BatchOutcome::kControlPathTooLong;
       }
       // A new movie's depth 1 is empty; the RemoveObject2 is still written, as for every image.
       WriteImageFrames(writer, job.bitmap, job.width, job.height, true, frames_);
-      return FinishMovie(writer, path) ? BatchOutcome::kWritten : BatchOutcome::kCannotWrite;
+      return FinishMovie(writer) ? BatchOutcome::kWritten : BatchOutcome::kCannotWrite;
     } catch (const std::bad_alloc&) {
       return BatchOutcome::kNoMemory;
     }

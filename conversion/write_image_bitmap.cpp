@@ -1,9 +1,50 @@
 #include "conversion/write_image_bitmap.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "conversion/pixel_buffer.h"
 #include "swf/swf_writer.h"
+#include "swf/zlib_deflater.h"
 
 namespace lumapress {
+
+namespace {
+
+// Format 5 data is compressed this many bytes of PixelBuffer32 rows at a time, so the whole
+// buffer never exists; at level 9 zlib's stream does not depend on how its input is cut.
+constexpr size_t kLosslessChunkBytes = size_t{256} * 1024;
+
+// A format 5 lossless tag whose PixelBuffer32 is built and compressed a few rows at a time.
+// Stored (level 0) blocks would end where the pieces end, so that level takes the whole buffer.
+BitmapResult BuildLossless32Tag(int32_t code, const ImageRows& rows, int level, BitmapTag& tag) {
+  if (level == kZlibStored) {
+    const PixelBuffer32 buffer = FillPixelBuffer32(rows);
+    return BuildLosslessTag(code, kBitmapFormat32, static_cast<int32_t>(rows.width),
+                            static_cast<int32_t>(rows.height), 0, buffer.bytes, level, tag);
+  }
+  BeginLosslessTag(code, kBitmapFormat32, static_cast<int32_t>(rows.width),
+                   static_cast<int32_t>(rows.height), 0, tag);
+  const size_t rowBytes = size_t{rows.width} * 4;
+  const auto rowsPerChunk = static_cast<uint32_t>(
+      std::clamp<size_t>(kLosslessChunkBytes / std::max<size_t>(rowBytes, 1), 1, rows.height == 0 ? 1 : rows.height));
+  std::vector<uint8_t> chunk(size_t{rowsPerChunk} * rowBytes);
+  ZlibDeflater deflater(level);
+  uint32_t y = 0;
+  do {
+    const uint32_t count = std::min(rowsPerChunk, rows.height - y);
+    FillPixelRows32(rows, y, count, chunk.data());
+    y += count;
+    const std::span<const uint8_t> piece(chunk.data(), size_t{count} * rowBytes);
+    if (!deflater.Append(piece, y == rows.height, tag.body)) {  // ZlibBitmapData
+      tag.body.clear();
+      return BitmapResult::kCompressFailed;
+    }
+  } while (y < rows.height);
+  return BitmapResult::kOk;
+}
+
+}  // namespace
 
 BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
                                 PreparedBitmap& bitmap) {
@@ -14,31 +55,25 @@ BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
   bitmap.form = ChooseBitmapForm(image.channels, jpegQuality, image.sourceBitDepth);
   switch (bitmap.form) {
     case BitmapForm::kJpegWithAlpha:
-      // The encoder reads the premultiplied colour that filling the buffer leaves in the rows.
-      FillPixelBuffer32(rows);
+      // The encoder reads premultiplied colour, as filling the PixelBuffer32 leaves it.
+      PremultiplyRows(rows);
       return BuildJpegBitmapWithAlphaTag(image.pixels, width, height, jpegQuality, bitmap.tag);
     case BitmapForm::kJpeg:
       return BuildJpegBitmapTag(image.pixels, width, height, jpegQuality, image.channels, bitmap.tag);
-    case BitmapForm::kLosslessWithAlpha: {
-      const PixelBuffer32 buffer = FillPixelBuffer32(rows);
-      return BuildLosslessTag(kTagDefineBitsLossless2, kBitmapFormat32, width, height, 0,
-                              buffer.bytes, kZlibStored, bitmap.tag);
-    }
+    case BitmapForm::kLosslessWithAlpha:
+      return BuildLossless32Tag(kTagDefineBitsLossless2, rows, kZlibStored, bitmap.tag);
     case BitmapForm::kLosslessColorMapped:
-    case BitmapForm::kLossless32: {
-      const PixelBuffer32 buffer = FillPixelBuffer32(rows);
-      if (bitmap.form == BitmapForm::kLosslessColorMapped) {
-        if (const auto mapped = BuildColorMappedData(buffer)) {
-          return BuildLosslessTag(kTagDefineBitsLossless, kBitmapFormatColorMapped,
-                                  static_cast<int32_t>(mapped->paddedWidth), height,
-                                  static_cast<int32_t>(kColorTableEntries), mapped->bytes,
-                                  kZlibBest, bitmap.tag);
-        }
-        bitmap.form = BitmapForm::kLossless32;  // more colours than one index byte holds
+      // The opaque rows hold the colours of their PixelBuffer32; no buffer is needed.
+      if (const auto mapped = BuildColorMappedData(rows)) {
+        return BuildLosslessTag(kTagDefineBitsLossless, kBitmapFormatColorMapped,
+                                static_cast<int32_t>(mapped->paddedWidth), height,
+                                static_cast<int32_t>(kColorTableEntries), mapped->bytes, kZlibBest,
+                                bitmap.tag);
       }
-      return BuildLosslessTag(kTagDefineBitsLossless, kBitmapFormat32, width, height, 0,
-                              buffer.bytes, kZlibBest, bitmap.tag);
-    }
+      bitmap.form = BitmapForm::kLossless32;  // more colours than one index byte holds
+      [[fallthrough]];
+    case BitmapForm::kLossless32:
+      return BuildLossless32Tag(kTagDefineBitsLossless, rows, kZlibBest, bitmap.tag);
   }
   return BitmapResult::kCompressFailed;
 }

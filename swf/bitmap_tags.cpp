@@ -3,11 +3,13 @@
 #include <zlib.h>
 
 #include <climits>
+#include <memory>
 #include <new>
 
 #include "jpeg/jpeg_properties.h"
 #include "swf/diagnostics.h"
 #include "swf/swf_writer.h"
+#include "swf/zlib_deflater.h"
 
 namespace lumapress {
 namespace {
@@ -67,34 +69,34 @@ int32_t JpegBitmapFailure(BitmapResult result) {
 }  // namespace
 
 bool ZlibCompress(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream) {
-  // compressBound is the largest stream zlib can produce, so compress2 never runs out of room.
-  uLongf size = compressBound(static_cast<uLong>(data.size()));
-  stream.resize(size);
-  const int result = compress2(stream.data(), &size, data.data(), static_cast<uLong>(data.size()), level);
-  if (result == Z_MEM_ERROR) throw std::bad_alloc();
-  if (result != Z_OK) {
-    stream.clear();
-    return false;
-  }
-  stream.resize(size);
-  return true;
+  stream.clear();
+  ZlibDeflater deflater(level);
+  if (deflater.Append(data, true, stream)) return true;
+  stream.clear();
+  return false;
 }
 
-BitmapResult BuildLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
-                              int32_t colorCount, std::span<const uint8_t> data, int level,
-                              BitmapTag& tag) {
-  std::vector<uint8_t> stream;
-  if (!ZlibCompress(data, level, stream)) return BitmapResult::kCompressFailed;
+void BeginLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
+                      int32_t colorCount, BitmapTag& tag) {
   tag.code = code;
   tag.body.clear();
-  tag.body.reserve(6 + stream.size());
   tag.body.push_back(static_cast<uint8_t>(format));             // BitmapFormat
   AppendU16(tag.body, static_cast<uint32_t>(width) & 0xFFFF);   // BitmapWidth
   AppendU16(tag.body, static_cast<uint32_t>(height) & 0xFFFF);  // BitmapHeight
   if (format == kBitmapFormatColorMapped) {
     tag.body.push_back(static_cast<uint8_t>(colorCount - 1));   // BitmapColorTableSize
   }
-  AppendBytes(tag.body, stream);                                // ZlibBitmapData
+}
+
+BitmapResult BuildLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
+                              int32_t colorCount, std::span<const uint8_t> data, int level,
+                              BitmapTag& tag) {
+  BeginLosslessTag(code, format, width, height, colorCount, tag);
+  ZlibDeflater deflater(level);
+  if (!deflater.Append(data, true, tag.body)) {  // ZlibBitmapData
+    tag.body.clear();
+    return BitmapResult::kCompressFailed;
+  }
   return BitmapResult::kOk;
 }
 
@@ -118,8 +120,18 @@ BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_
   return BitmapResult::kOk;
 }
 
-BitmapResult EncodeJpeg(std::span<const uint8_t> pixels, int32_t width, int32_t height,
-                        int32_t quality, int32_t channels, std::vector<uint8_t>& jpeg) {
+namespace {
+
+// A JPEG stream in a buffer sized for the worst case; only the pages the encoder writes are
+// ever touched.
+struct EncodedJpeg {
+  std::unique_ptr<uint8_t[]> buffer;
+  size_t length = 0;
+  std::span<const uint8_t> bytes() const { return {buffer.get(), length}; }
+};
+
+BitmapResult EncodeJpegStream(std::span<const uint8_t> pixels, int32_t width, int32_t height,
+                              int32_t quality, int32_t channels, EncodedJpeg& jpeg) {
   JpegRecord record;
   if (!record.Init()) {
     Diagnose("JPEG init error!");
@@ -131,14 +143,14 @@ BitmapResult EncodeJpeg(std::span<const uint8_t> pixels, int32_t width, int32_t 
     Diagnose("JPEG encoding error!");
     return BitmapResult::kEncodeFailed;
   }
-  jpeg.resize(capacity);
+  jpeg.buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
   JPEG_PROPERTIES& p = record.get();
   p.pixels = pixels.data();
   p.pixelWidth = width;
   p.pixelHeight = height;  // positive: top row first
   p.pixelChannels = channels;
   p.pixelColor = kJpegColorRgb;
-  p.jpegBuffer = jpeg.data();
+  p.jpegBuffer = jpeg.buffer.get();
   p.jpegBufferSize = static_cast<int32_t>(capacity);
   p.jpegWidth = width;
   p.jpegHeight = height;
@@ -147,31 +159,42 @@ BitmapResult EncodeJpeg(std::span<const uint8_t> pixels, int32_t width, int32_t 
   p.quality = quality;
   if (EncodeImage(p, kJpegModeBuffer) != kJpegOk) {
     Diagnose("JPEG encoding error!");
-    jpeg.clear();
+    jpeg = EncodedJpeg{};
     return BitmapResult::kEncodeFailed;
   }
-  jpeg.resize(static_cast<size_t>(p.jpegBufferSize));
+  jpeg.length = static_cast<size_t>(p.jpegBufferSize);
   return BitmapResult::kOk;
+}
+
+}  // namespace
+
+BitmapResult EncodeJpeg(std::span<const uint8_t> pixels, int32_t width, int32_t height,
+                        int32_t quality, int32_t channels, std::vector<uint8_t>& jpeg) {
+  EncodedJpeg encoded;
+  const BitmapResult result = EncodeJpegStream(pixels, width, height, quality, channels, encoded);
+  const auto bytes = encoded.bytes();
+  jpeg.assign(bytes.begin(), bytes.end());
+  return result;
 }
 
 BitmapResult BuildJpegBitmapTag(std::span<const uint8_t> pixels, int32_t width, int32_t height,
                                 int32_t quality, int32_t channels, BitmapTag& tag) {
-  std::vector<uint8_t> jpeg;
-  const BitmapResult result = EncodeJpeg(pixels, width, height, quality, channels, jpeg);
+  EncodedJpeg jpeg;
+  const BitmapResult result = EncodeJpegStream(pixels, width, height, quality, channels, jpeg);
   if (result != BitmapResult::kOk) return result;
-  tag = BuildJpeg2Tag(jpeg);
+  tag = BuildJpeg2Tag(jpeg.bytes());
   return BitmapResult::kOk;
 }
 
 BitmapResult BuildJpegBitmapWithAlphaTag(std::span<const uint8_t> pixels, int32_t width,
                                          int32_t height, int32_t quality, BitmapTag& tag) {
-  std::vector<uint8_t> jpeg;
-  const BitmapResult result = EncodeJpeg(pixels, width, height, quality, 4, jpeg);
+  EncodedJpeg jpeg;
+  const BitmapResult result = EncodeJpegStream(pixels, width, height, quality, 4, jpeg);
   if (result != BitmapResult::kOk) return result;
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
   std::vector<uint8_t> alpha(count);
   for (size_t i = 0; i < count; ++i) alpha[i] = pixels[i * 4 + 3];
-  return BuildJpeg3Tag(jpeg, alpha, kZlibStored, tag);
+  return BuildJpeg3Tag(jpeg.bytes(), alpha, kZlibStored, tag);
 }
 
 // --- SwfWriter's bitmap operations: one long-form tag each.

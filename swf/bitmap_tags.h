@@ -39,6 +39,11 @@ enum class BitmapResult {
 // False on a zlib error; std::bad_alloc when memory runs out.
 bool ZlibCompress(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream);
 
+// Starts DefineBitsLossless (code 20) or DefineBitsLossless2 (36): format, width, height and
+// the colour count byte for format 3. The zlib stream of the bitmap data follows to the end.
+void BeginLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
+                      int32_t colorCount, BitmapTag& tag);
+
 // DefineBitsLossless (code 20) or DefineBitsLossless2 (36): format, width, height, the colour
 // count byte for format 3, then the zlib stream of `data` at `level`.
 BitmapResult BuildLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,

@@ -1,7 +1,5 @@
 #include "swf/compress_movie.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cassert>
 #include <cerrno>
@@ -15,6 +13,7 @@
 
 #include "swf/diagnostics.h"
 #include "swf/stdio_file.h"
+#include "swf/zlib_deflater.h"
 
 namespace lumapress {
 namespace {
@@ -33,27 +32,6 @@ constexpr int kTemporaryNameAttempts = 100;
 constexpr int32_t kInputUnusable = -1;
 constexpr int32_t kOutputNotCreated = -2;
 constexpr int32_t kWriteFailed = -3;
-
-// A deflate stream set up like compress2's, released on every path.
-class Deflater {
- public:
-  Deflater() {
-    const int result = deflateInit(&stream_, kCompressionLevel);
-    if (result == Z_MEM_ERROR) throw std::bad_alloc();
-    ok_ = result == Z_OK;
-  }
-  ~Deflater() {
-    if (ok_) deflateEnd(&stream_);
-  }
-  Deflater(const Deflater&) = delete;
-  Deflater& operator=(const Deflater&) = delete;
-  bool ok() const { return ok_; }
-  z_stream& stream() { return stream_; }
-
- private:
-  z_stream stream_{};
-  bool ok_ = false;
-};
 
 // The temporary file next to the output; removed unless committed by renaming it.
 class TemporaryOutput {
@@ -125,39 +103,27 @@ int32_t CompressMovie(const std::string& inputPath, const std::string& outputPat
     return kWriteFailed;
   }
 
-  Deflater deflater;
-  if (!deflater.ok()) {
-    Diagnose("Couldn't write output file!\n");
-    return kWriteFailed;
-  }
-  z_stream& stream = deflater.stream();
+  ZlibDeflater deflater(kCompressionLevel);
   std::vector<uint8_t> in(kChunkBytes);
-  std::vector<uint8_t> out(kChunkBytes);
+  std::vector<uint8_t> out;
   int64_t inputBytes = kMovieHeaderBytes;
   int64_t bodyBytes = 0;
-  int flush = Z_NO_FLUSH;
-  while (flush != Z_FINISH) {
+  bool finished = false;
+  while (!finished) {
     const size_t got = ReadChunk(input.get(), in);
     if (std::ferror(input.get())) {
       Diagnose("Couldn't read input file!\n");
       return kInputUnusable;
     }
     inputBytes += static_cast<int64_t>(got);
-    flush = std::feof(input.get()) ? Z_FINISH : Z_NO_FLUSH;
-    stream.next_in = in.data();
-    stream.avail_in = static_cast<uInt>(got);
-    do {
-      stream.next_out = out.data();
-      stream.avail_out = static_cast<uInt>(out.size());
-      [[maybe_unused]] const int result = deflate(&stream, flush);
-      assert(result != Z_STREAM_ERROR);  // only for a broken stream state
-      const size_t produced = out.size() - stream.avail_out;
-      if (!output.Write(out.data(), produced)) {
-        Diagnose("Couldn't write output file!\n");
-        return kWriteFailed;
-      }
-      bodyBytes += static_cast<int64_t>(produced);
-    } while (stream.avail_out == 0);
+    finished = std::feof(input.get()) != 0;
+    out.clear();
+    if (!deflater.Append(std::span<const uint8_t>(in).first(got), finished, out) ||
+        !output.Write(out.data(), out.size())) {
+      Diagnose("Couldn't write output file!\n");
+      return kWriteFailed;
+    }
+    bodyBytes += static_cast<int64_t>(out.size());
   }
   input.reset();
 

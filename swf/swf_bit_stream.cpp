@@ -6,12 +6,24 @@
 namespace lumapress {
 
 bool SwfBitStream::Open(const std::string& path) {
+  deflating_.reset();
   // Read access as well, so a patched tag can be moved when it has to grow.
   file_.reset(std::fopen(path.c_str(), "w+b"));
   bytesWritten_ = 0;
   bitBuffer_ = 0;
   bitCount_ = 0;
   failed_ = file_ == nullptr;
+  return !failed_;
+}
+
+bool SwfBitStream::OpenCompressed(const std::string& path) {
+  file_.reset();
+  deflating_ = std::make_unique<DeflatingMovieFile>();
+  bytesWritten_ = 0;
+  bitBuffer_ = 0;
+  bitCount_ = 0;
+  failed_ = !deflating_->Open(path);
+  if (failed_) deflating_.reset();
   return !failed_;
 }
 
@@ -52,7 +64,9 @@ void SwfBitStream::WriteBytes(std::span<const uint8_t> bytes) {
     return;
   }
   if (bytes.empty()) return;
-  if (!file_) {
+  if (deflating_) {
+    if (!failed_ && !deflating_->Put(bytesWritten_, bytes)) failed_ = true;
+  } else if (!file_) {
     failed_ = true;
   } else if (!failed_ && std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
     failed_ = true;
@@ -61,6 +75,11 @@ void SwfBitStream::WriteBytes(std::span<const uint8_t> bytes) {
 }
 
 int SwfBitStream::Close() {
+  if (deflating_) {
+    if (!deflating_->Close()) failed_ = true;
+    deflating_.reset();
+    return failed_ ? EOF : 0;
+  }
   if (!file_) {
     failed_ = true;
     return EOF;
@@ -71,6 +90,10 @@ int SwfBitStream::Close() {
 
 void SwfBitStream::SeekTo(int64_t offset) {
   assert(bitCount_ == 0);
+  if (deflating_) {
+    bytesWritten_ = offset;  // Put refuses offsets that are gone
+    return;
+  }
   if (!file_ || std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0) failed_ = true;
   bytesWritten_ = offset;
 }
@@ -78,11 +101,21 @@ void SwfBitStream::SeekTo(int64_t offset) {
 void SwfBitStream::ReadBack(int64_t offset, std::span<uint8_t> into) {
   SeekTo(offset);
   if (failed_) return;
+  if (deflating_) {
+    if (!deflating_->Get(offset, into)) failed_ = true;
+    return;
+  }
   if (std::fread(into.data(), 1, into.size(), file_.get()) != into.size()) failed_ = true;
 }
 
+void SwfBitStream::Settle(int64_t offset) {
+  if (deflating_ && !failed_ && !deflating_->Settle(offset)) failed_ = true;
+}
+
 void SwfBitStream::EmitByte(uint8_t byte) {
-  if (!file_) {
+  if (deflating_) {
+    if (!failed_ && !deflating_->Put(bytesWritten_, {&byte, 1})) failed_ = true;
+  } else if (!file_) {
     failed_ = true;
   } else if (!failed_ && std::fputc(byte, file_.get()) == EOF) {
     failed_ = true;

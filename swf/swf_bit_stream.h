@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
+#include "swf/deflating_movie_file.h"
 #include "swf/stdio_file.h"
 
 namespace lumapress {
@@ -28,6 +30,9 @@ class SwfBitStream {
 
   // Creates or truncates `path` and starts a fresh stream on it. False when it cannot be created.
   bool Open(const std::string& path);
+  // The same, but the file receives the movie's compressed form as the bytes come (see
+  // DeflatingMovieFile): only bytes not yet settled can be patched or read back.
+  bool OpenCompressed(const std::string& path);
 
   // Appends the low `count` bits (0-32) of `value`, most significant first. Signed fields are
   // the low bits of the two's complement, so no sign handling is needed.
@@ -53,6 +58,10 @@ class SwfBitStream {
   void SeekTo(int64_t offset);
   // Reads back bytes already written at `offset`; the caller seeks before writing again.
   void ReadBack(int64_t offset, std::span<uint8_t> into);
+  // Bytes before `offset` will not be patched again (compressed output may drop them).
+  void Settle(int64_t offset);
+  bool Compressed() const { return deflating_ != nullptr; }
+  void MarkFailed() { failed_ = true; }
 
  private:
   void EmitByte(uint8_t byte);
@@ -60,7 +69,8 @@ class SwfBitStream {
   int64_t bytesWritten_ = 0;
   uint64_t bitBuffer_ = 0;  // pending bits, right-aligned; wide enough for 7 pending + 32 new
   int bitCount_ = 0;        // 0-7 between calls
-  UniqueFile file_;
+  UniqueFile file_;                               // uncompressed output
+  std::unique_ptr<DeflatingMovieFile> deflating_;  // compressed output
   bool failed_ = false;
 };
 

@@ -22,7 +22,15 @@ SwfWriter::SwfWriter(int32_t width, int32_t height, int32_t frameRate, int32_t v
       frameRate_(std::clamp(frameRate, 0, kMaxFrameRate)) {}
 
 bool SwfWriter::OpenMovie(const std::string& path) {
+  statedFrameCount_ = -1;
   if (!Open(path)) return false;
+  WriteHeader();
+  return !Failed();
+}
+
+bool SwfWriter::OpenCompressedMovie(const std::string& path, int32_t frameCount) {
+  statedFrameCount_ = std::clamp(frameCount, 0, kMaxHeaderFrameCount);
+  if (!OpenCompressed(path)) return false;
   WriteHeader();
   return !Failed();
 }
@@ -36,7 +44,8 @@ void SwfWriter::WriteHeader() {
   WriteTwipsRect(frameRect_[0], frameRect_[1], frameRect_[2], frameRect_[3]);  // FrameSize
   WriteBits(frameRate_, 16);  // FrameRate, 8.8: zero fraction byte, then whole frames
   frameCountOffset_ = BytesWritten();
-  WriteU16(frameCount_);  // FrameCount
+  WriteU16(statedFrameCount_ >= 0 ? statedFrameCount_ : frameCount_);  // FrameCount
+
   lastCharacterId_ = 0;
 }
 
@@ -63,6 +72,7 @@ void SwfWriter::EndTag() {
   SeekTo(start - 4);
   WriteU32(static_cast<uint32_t>(end - start));
   SeekTo(end);
+  SettleClosedTags();
 }
 
 void SwfWriter::BeginShortTag(int32_t code) {
@@ -84,6 +94,7 @@ void SwfWriter::EndShortTag() {
     SeekTo(start - 2);
     WriteU16(TagHeaderWord(shortTagCode_, static_cast<int32_t>(length)));
     SeekTo(end);
+    SettleClosedTags();
     return;
   }
   // Too long for 6 bits: rewrite as a long-form tag, the body moved past the UI32 length.
@@ -93,6 +104,11 @@ void SwfWriter::EndShortTag() {
   WriteU16(TagHeaderWord(shortTagCode_, kLongTagMarker));
   WriteU32(static_cast<uint32_t>(length));
   WriteBytes(body);
+  SettleClosedTags();
+}
+
+void SwfWriter::SettleClosedTags() {
+  if (openTagStack_.empty() && shortTagBodyStart_ < 0) Settle(BytesWritten());
 }
 
 int32_t SwfWriter::Finish() {
@@ -101,8 +117,13 @@ int32_t SwfWriter::Finish() {
   const int64_t length = BytesWritten();
   SeekTo(4);
   WriteU32(static_cast<uint32_t>(length));  // FileLength
-  SeekTo(frameCountOffset_);
-  WriteU16(std::min(frameCount_, kMaxHeaderFrameCount));  // FrameCount
+  const int32_t headerFrameCount = std::min(frameCount_, kMaxHeaderFrameCount);
+  if (Compressed()) {
+    if (headerFrameCount != statedFrameCount_) MarkFailed();  // already compressed as stated
+  } else {
+    SeekTo(frameCountOffset_);
+    WriteU16(headerFrameCount);  // FrameCount
+  }
   Close();
   if (Failed() || length > std::numeric_limits<int32_t>::max()) return -1;
   return static_cast<int32_t>(length);

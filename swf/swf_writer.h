@@ -37,6 +37,11 @@ class SwfWriter : public SwfBitStream {
 
   // Creates the file and writes the header. False when the file cannot be created.
   bool OpenMovie(const std::string& path);
+  // Creates the file and writes the movie straight into its compressed form ("CWS", the body
+  // deflated at level 9; byte-identical to CompressMovie of the uncompressed movie). The
+  // header's FrameCount is compressed first, so the movie's `frameCount` is stated here;
+  // Finish fails when the movie ends with another count.
+  bool OpenCompressedMovie(const std::string& path, int32_t frameCount);
   // Writes the header with placeholders for the file length and frame count; restarts the ids.
   void WriteHeader();
   // The next character id, shared by bitmaps, shapes and sprites.
@@ -48,7 +53,8 @@ class SwfWriter : public SwfBitStream {
   // bytes or more is moved 4 bytes on and framed in the long form instead.
   void BeginShortTag(int32_t code);
   void EndShortTag();
-  // Writes the End tag, patches the file length and frame count, and closes the file.
+  // Writes the End tag, patches the file length and frame count (a compressed movie checks
+  // it), and closes the file.
   // Returns the file length, or -1 when anything failed since OpenMovie.
   int32_t Finish();
 
@@ -134,6 +140,8 @@ class SwfWriter : public SwfBitStream {
     int32_t first;
     int32_t second;
   };
+  // Compressed movies: the bytes written so far are final when no tag is open.
+  void SettleClosedTags();
   // Sizes a MATRIX part; beyond 31 bits prints the overflow message and shifts both values
   // right until they fit.
   static FieldPair FitMatrixPair(int32_t first, int32_t second, const char* overflowFormat,
@@ -151,6 +159,7 @@ class SwfWriter : public SwfBitStream {
   int64_t frameRect_[4];  // Xmin, Xmax, Ymin, Ymax in twips
   int32_t frameRate_;
   int32_t frameCount_ = 0;
+  int32_t statedFrameCount_ = -1;  // compressed movies: the count OpenCompressedMovie stated
   int64_t frameCountOffset_ = 0;
   int64_t shortTagBodyStart_ = -1;  // -1 when no short tag is open
   int32_t shortTagCode_ = 0;

@@ -1,0 +1,273 @@
+// Where a conversion's time goes, as ratios to the floor: decoding the same PNGs with libpng
+// alone. Inputs are the eight 1920 x 1080 corpus photos (photo1080_*.png). Every figure is
+// measured in the same run as its floor, as process CPU time (robust when other programs share
+// the machine) and as wall time.
+//
+//   BM_Floor           libpng alone: read every photo into 8-bit RGB rows
+//   BM_Convert/Q/J     RunConversion of all photos into one movie at quality Q with J jobs
+//   BM_Batch/Q/J       the same in batch mode (one movie per photo)
+//   BM_JpegEncode/Q    the JPEG encoder alone on the decoded rows
+//   BM_BitmapDeflate   zlib level 9 of every photo's format 5 data (PixelBuffer32)
+//   BM_MovieDeflate/Q  zlib level 9 of the finished movie's body at quality Q
+//
+// Counters: x_floor_cpu and x_floor_wall (time / floor time), speedup_vs_1job (wall time of
+// the same benchmark with one job / this one; only for J > 1).
+#include <benchmark/benchmark.h>
+#include <png.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "conversion/pixel_buffer.h"
+#include "conversion/run_conversion.h"
+#include "swf/bitmap_tags.h"
+#include "swf/diagnostics.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SilentUser : public lumapress::ConversionUser {
+ public:
+  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+  bool AskYesNo(const std::string&) override { return true; }
+};
+
+struct Photo {
+  uint32_t width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+};
+
+std::vector<std::string> PhotoPaths() {
+  std::vector<std::string> paths;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(LUMAPRESS_CORPUS_DIR, error)) {
+    if (entry.path().filename().string().rfind("photo1080_", 0) == 0) paths.push_back(entry.path().string());
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+// Plain libpng: signature, header, expansion to 8-bit RGB, every row.
+bool DecodeWithLibpng(const std::string& path, Photo& photo) {
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) return false;
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  std::vector<png_bytep> rows;
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+  png_init_io(png, file.get());
+  png_read_info(png, info);
+  png_set_expand(png);
+  png_set_strip_16(png);
+  png_set_gray_to_rgb(png);
+  png_read_update_info(png, info);
+  photo.width = png_get_image_width(png, info);
+  photo.height = png_get_image_height(png, info);
+  const size_t rowBytes = png_get_rowbytes(png, info);
+  photo.rgb.resize(rowBytes * photo.height);
+  rows.resize(photo.height);
+  for (uint32_t y = 0; y < photo.height; ++y) rows[y] = photo.rgb.data() + y * rowBytes;
+  png_read_image(png, rows.data());
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+  return true;
+}
+
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+struct Times {
+  double cpu = 0.0, wall = 0.0;
+};
+
+// Runs `work` once, timed both ways.
+template <typename Work>
+Times Measure(Work&& work) {
+  const double cpu = CpuSeconds(), wall = WallSeconds();
+  work();
+  return {CpuSeconds() - cpu, WallSeconds() - wall};
+}
+
+Times FloorOnce() {
+  return Measure([] {
+    for (const std::string& path : PhotoPaths()) {
+      Photo photo;
+      DecodeWithLibpng(path, photo);
+      benchmark::DoNotOptimize(photo.rgb.data());
+    }
+  });
+}
+
+const fs::path& WorkFolder() {
+  static const fs::path folder = fs::temp_directory_path() / ("lumapress-floor-" + std::to_string(getpid()));
+  return folder;
+}
+
+// Each measurement is reported against a floor measured right before it.
+void Report(benchmark::State& state, Times sum, Times floor) {
+  state.counters["x_floor_cpu"] = sum.cpu / floor.cpu;
+  state.counters["x_floor_wall"] = sum.wall / floor.wall;
+}
+
+template <typename Work>
+void Run(benchmark::State& state, Work&& work) {
+  Times sum, floor;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const Times f = FloorOnce();
+    floor.cpu += f.cpu;
+    floor.wall += f.wall;
+    state.ResumeTiming();
+    const Times t = Measure(work);
+    sum.cpu += t.cpu;
+    sum.wall += t.wall;
+    state.SetIterationTime(t.wall);
+  }
+  Report(state, sum, floor);
+}
+
+void BM_Floor(benchmark::State& state) {
+  Run(state, [] { FloorOnce(); });
+}
+
+std::map<std::string, double>& OneJobWall() {
+  static std::map<std::string, double> times;
+  return times;
+}
+
+void Convert(benchmark::State& state, bool batch) {
+  const std::vector<std::string> paths = PhotoPaths();
+  if (paths.empty()) return state.SkipWithError("no corpus photos");
+  lumapress::ConversionSettings settings;
+  settings.jpegQuality = static_cast<int32_t>(state.range(0));
+  settings.jobs = static_cast<unsigned>(state.range(1));
+  settings.batchMode = batch;
+  fs::create_directories(WorkFolder());
+  settings.outputPath = batch ? WorkFolder().string() : (WorkFolder() / "movie.swf").string();
+  SilentUser user;
+  double wall = 0.0;
+  Run(state, [&] {
+    const double start = WallSeconds();
+    if (lumapress::RunConversion(settings, paths, user) != 0) state.SkipWithError("conversion failed");
+    wall += WallSeconds() - start;
+  });
+  const std::string key = std::string(batch ? "batch" : "single") + std::to_string(state.range(0));
+  if (settings.jobs == 1) {
+    OneJobWall()[key] = wall / double(state.iterations());
+  } else if (OneJobWall().count(key) != 0) {
+    state.counters["speedup_vs_1job"] = OneJobWall()[key] / (wall / double(state.iterations()));
+  }
+}
+
+void BM_Convert(benchmark::State& state) { Convert(state, false); }
+void BM_Batch(benchmark::State& state) { Convert(state, true); }
+
+const std::vector<Photo>& Photos() {
+  static const std::vector<Photo> photos = [] {
+    std::vector<Photo> all;
+    for (const std::string& path : PhotoPaths()) {
+      Photo photo;
+      if (DecodeWithLibpng(path, photo)) all.push_back(std::move(photo));
+    }
+    return all;
+  }();
+  return photos;
+}
+
+void BM_JpegEncode(benchmark::State& state) {
+  const auto quality = static_cast<int32_t>(state.range(0));
+  Photos();
+  Run(state, [&] {
+    for (const Photo& photo : Photos()) {
+      std::vector<uint8_t> jpeg;
+      lumapress::EncodeJpeg(photo.rgb, int32_t(photo.width), int32_t(photo.height), quality, 3, jpeg);
+      benchmark::DoNotOptimize(jpeg.data());
+    }
+  });
+}
+
+void BM_BitmapDeflate(benchmark::State& state) {
+  std::vector<lumapress::PixelBuffer32> buffers;
+  for (const Photo& photo : Photos()) {
+    std::vector<uint8_t> copy = photo.rgb;
+    buffers.push_back(lumapress::FillPixelBuffer32(
+        lumapress::ImageRows{copy, photo.width, photo.height, 3, size_t{photo.width} * 3}));
+  }
+  Run(state, [&] {
+    for (const auto& buffer : buffers) {
+      std::vector<uint8_t> stream;
+      lumapress::ZlibCompress(buffer.bytes, 9, stream);
+      benchmark::DoNotOptimize(stream.data());
+    }
+  });
+}
+
+// The body of the movie the conversion writes at this quality, uncompressed.
+std::vector<uint8_t> MovieBody(int32_t quality) {
+  lumapress::ConversionSettings settings;
+  settings.jpegQuality = quality;
+  fs::create_directories(WorkFolder());
+  settings.outputPath = (WorkFolder() / "body.swf").string();
+  SilentUser user;
+  lumapress::RunConversion(settings, PhotoPaths(), user);
+  std::ifstream in(settings.outputPath, std::ios::binary);
+  std::vector<uint8_t> compressed((std::istreambuf_iterator<char>(in)), {});
+  if (compressed.size() < 8) return {};
+  uLongf size = compressed[4] | compressed[5] << 8 | compressed[6] << 16 | uLongf(compressed[7]) << 24;
+  std::vector<uint8_t> body(size - 8);
+  uLongf bodySize = body.size();
+  uncompress(body.data(), &bodySize, compressed.data() + 8, compressed.size() - 8);
+  return body;
+}
+
+void BM_MovieDeflate(benchmark::State& state) {
+  const std::vector<uint8_t> body = MovieBody(static_cast<int32_t>(state.range(0)));
+  Run(state, [&] {
+    std::vector<uint8_t> stream;
+    lumapress::ZlibCompress(body, 9, stream);
+    benchmark::DoNotOptimize(stream.data());
+  });
+  state.counters["body_MiB"] = body.size() / (1024.0 * 1024.0);
+}
+
+BENCHMARK(BM_Floor)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegEncode)->Arg(80)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MovieDeflate)->Arg(80)->Arg(100)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BitmapDeflate)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+// Arguments: quality, jobs. One job first: the two-job runs report their speedup over it.
+BENCHMARK(BM_Convert)->Args({80, 1})->Args({80, 2})->Args({100, 1})->Args({100, 2})
+    ->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Batch)->Args({80, 1})->Args({80, 2})->Args({100, 1})->Args({100, 2})
+    ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  lumapress::SetDiagnosticsSink([](std::string_view) {});  // keep the table readable
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::error_code error;
+  fs::remove_all(WorkFolder(), error);
+  return 0;
+}

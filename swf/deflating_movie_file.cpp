@@ -1,0 +1,114 @@
+#include "swf/deflating_movie_file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "swf/diagnostics.h"
+
+namespace lumapress {
+namespace {
+
+// Signature, version and FileLength: outside the zlib stream.
+constexpr int64_t kHeaderBytes = 8;
+// The compressed movie's version byte.
+constexpr uint8_t kCompressedVersion = 6;
+// Best compression, as the movie format's readers expect from this writer.
+constexpr int kCompressionLevel = 9;
+// Settled bytes are compressed in pieces of at least this size: fewer, larger deflate calls.
+constexpr size_t kSettleBytes = size_t{256} * 1024;
+
+}  // namespace
+
+bool DeflatingMovieFile::Open(const std::string& path) {
+  file_.reset(std::fopen(path.c_str(), "wb"));
+  deflater_.reset();
+  header_ = {};
+  pendingStart_ = kHeaderBytes;
+  pending_.clear();
+  settledEnd_ = kHeaderBytes;
+  compressedBytes_ = 0;
+  failed_ = file_ == nullptr;
+  if (failed_) return false;
+  deflater_.emplace(kCompressionLevel);
+  // Room for the header, written for real by Close.
+  failed_ = !deflater_->ok() || std::fwrite(header_.data(), 1, header_.size(), file_.get()) != header_.size();
+  return !failed_;
+}
+
+bool DeflatingMovieFile::Put(int64_t offset, std::span<const uint8_t> bytes) {
+  while (!bytes.empty() && offset < kHeaderBytes) {
+    if (offset < 0) return false;
+    header_[static_cast<size_t>(offset++)] = bytes.front();
+    bytes = bytes.subspan(1);
+  }
+  if (bytes.empty()) return true;
+  const int64_t end = pendingStart_ + static_cast<int64_t>(pending_.size());
+  if (offset < pendingStart_ || offset > end) return false;
+  const auto at = static_cast<size_t>(offset - pendingStart_);
+  const size_t overlap = std::min(bytes.size(), pending_.size() - at);
+  if (overlap > 0) std::memcpy(pending_.data() + at, bytes.data(), overlap);
+  pending_.insert(pending_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(overlap), bytes.end());
+  return true;
+}
+
+bool DeflatingMovieFile::Get(int64_t offset, std::span<uint8_t> into) const {
+  if (offset < kHeaderBytes) {
+    if (offset < 0 || offset + static_cast<int64_t>(into.size()) > kHeaderBytes) return false;
+    if (!into.empty()) std::memcpy(into.data(), header_.data() + offset, into.size());
+    return true;
+  }
+  if (offset < pendingStart_ ||
+      offset + static_cast<int64_t>(into.size()) > pendingStart_ + static_cast<int64_t>(pending_.size())) {
+    return false;
+  }
+  if (!into.empty()) std::memcpy(into.data(), pending_.data() + (offset - pendingStart_), into.size());
+  return true;
+}
+
+bool DeflatingMovieFile::Settle(int64_t offset) {
+  const int64_t end = pendingStart_ + static_cast<int64_t>(pending_.size());
+  settledEnd_ = std::clamp(offset, settledEnd_, end);
+  const auto settled = static_cast<size_t>(settledEnd_ - pendingStart_);
+  if (failed_ || settled < kSettleBytes) return !failed_;
+  if (!WriteCompressed(std::span<const uint8_t>(pending_).first(settled), false)) return false;
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(settled));
+  pendingStart_ = settledEnd_;
+  return true;
+}
+
+bool DeflatingMovieFile::WriteCompressed(std::span<const uint8_t> body, bool finish) {
+  compressed_.clear();
+  if (!deflater_ || !deflater_->Append(body, finish, compressed_) ||
+      std::fwrite(compressed_.data(), 1, compressed_.size(), file_.get()) != compressed_.size()) {
+    failed_ = true;
+    return false;
+  }
+  compressedBytes_ += compressed_.size();
+  return true;
+}
+
+bool DeflatingMovieFile::Close() {
+  if (!file_) return false;
+  const int64_t uncompressedBytes = pendingStart_ + static_cast<int64_t>(pending_.size());
+  if (!failed_) WriteCompressed(pending_, true);
+  pending_.clear();
+  pending_.shrink_to_fit();
+  compressed_ = {};
+  deflater_.reset();
+  const uint8_t header[kHeaderBytes] = {'C', 'W', 'S', kCompressedVersion,
+                                        header_[4], header_[5], header_[6], header_[7]};
+  if (!failed_ && (std::fseek(file_.get(), 0, SEEK_SET) != 0 ||
+                   std::fwrite(header, 1, sizeof header, file_.get()) != sizeof header)) {
+    failed_ = true;
+  }
+  if (std::fclose(file_.release()) != 0) failed_ = true;
+  if (failed_) return false;
+  DiagnoseFormat("- uncompressed input: %10lld bytes\n- compressed output : %10lld bytes\n\n",
+                 static_cast<long long>(uncompressedBytes),
+                 static_cast<long long>(compressedBytes_ + kHeaderBytes));
+  Diagnose("- done.\n");
+  return true;
+}
+
+}  // namespace lumapress

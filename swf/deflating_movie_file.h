@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "swf/stdio_file.h"
+#include "swf/zlib_deflater.h"
+
+namespace lumapress {
+
+// Writes a movie straight into its compressed form ("CWS", version 6, FileLength, then the
+// body after byte 8 as one zlib stream at level 9) while its uncompressed bytes arrive. The
+// result is byte for byte what compressing the finished uncompressed movie gives, without
+// writing and reading that movie back.
+//
+// Bytes are placed by their offset in the uncompressed movie. The 8 header bytes can change
+// until Close; body bytes can change until they are settled, after which they are compressed
+// and gone. So the body is held in memory only from the oldest byte that may still change.
+class DeflatingMovieFile {
+ public:
+  DeflatingMovieFile() = default;
+  DeflatingMovieFile(const DeflatingMovieFile&) = delete;
+  DeflatingMovieFile& operator=(const DeflatingMovieFile&) = delete;
+
+  // Creates or truncates `path`. False when it cannot be created.
+  bool Open(const std::string& path);
+  // Places `bytes` at `offset`: the header, or body bytes at or after the settled part, not
+  // beyond the end so far. False (nothing placed) otherwise.
+  bool Put(int64_t offset, std::span<const uint8_t> bytes);
+  // Copies placed bytes at `offset` that are not settled yet. False when not available.
+  bool Get(int64_t offset, std::span<uint8_t> into) const;
+  // Body bytes before `offset` will not change again; compresses them once enough gathered.
+  bool Settle(int64_t offset);
+  // Compresses the rest of the body, writes the compressed header, closes the file and prints
+  // the compression statistics. False when anything failed since Open.
+  bool Close();
+
+ private:
+  bool WriteCompressed(std::span<const uint8_t> body, bool finish);
+
+  UniqueFile file_;
+  std::optional<ZlibDeflater> deflater_;
+  std::array<uint8_t, 8> header_{};
+  int64_t pendingStart_ = 0;       // uncompressed offset of pending_[0]
+  std::vector<uint8_t> pending_;   // body bytes not compressed yet
+  int64_t settledEnd_ = 0;         // body bytes before this offset will not change
+  std::vector<uint8_t> compressed_;  // reused output buffer
+  uint64_t compressedBytes_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace lumapress

@@ -1,0 +1,202 @@
+// Movies written straight into their compressed form must be byte for byte what compressing
+// the uncompressed movie afterwards gives.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "swf/bitmap_tags.h"
+#include "swf/compress_movie.h"
+#include "swf/zlib_deflater.h"
+#include "swf_test_files.h"
+
+namespace lumapress::test {
+namespace {
+
+// Bytes that deflate poorly, so large tags stay large in the compressed stream.
+std::vector<uint8_t> Noise(size_t count, uint32_t seed) {
+  std::vector<uint8_t> bytes(count);
+  for (uint8_t& byte : bytes) {
+    seed = seed * 1664525u + 1013904223u;
+    byte = static_cast<uint8_t>(seed >> 24);
+  }
+  return bytes;
+}
+
+using MovieContent = std::function<void(SwfWriter&)>;
+
+// The movie written uncompressed and compressed afterwards, and written compressed directly.
+struct BothForms {
+  std::vector<uint8_t> afterwards;
+  std::vector<uint8_t> direct;
+  int32_t directFinish = 0;
+};
+
+BothForms WriteBothWays(const MovieContent& content, int32_t statedFrames) {
+  ScratchDir dir;
+  BothForms forms;
+  {
+    SwfWriter writer(64, 48, 12, 6);
+    EXPECT_TRUE(writer.OpenMovie(dir.Path("plain.swf")));
+    content(writer);
+    EXPECT_GT(writer.Finish(), 0);
+    EXPECT_GT(CompressMovie(dir.Path("plain.swf"), dir.Path("plain.swf")), 0);
+    forms.afterwards = ReadFileBytes(dir.Path("plain.swf"));
+  }
+  SwfWriter writer(64, 48, 12, 6);
+  EXPECT_TRUE(writer.OpenCompressedMovie(dir.Path("direct.swf"), statedFrames));
+  content(writer);
+  forms.directFinish = writer.Finish();
+  forms.direct = ReadFileBytes(dir.Path("direct.swf"));
+  return forms;
+}
+
+TEST(CompressedMovie, EqualsTheUncompressedMovieCompressedAfterwards) {
+  const auto big = Noise(700 * 1024, 7);  // several pieces of settled body
+  const auto small = Noise(200, 3);
+  const struct {
+    const char* what;
+    MovieContent content;
+    int32_t frames;
+  } cases[] = {
+      {"empty movie", [](SwfWriter&) {}, 0},
+      {"one frame", [](SwfWriter& w) { w.SetBackgroundColor(255, 255, 255); w.ShowFrame(); }, 1},
+      {"bitmap, shape and frames",
+       [&](SwfWriter& w) {
+         BitmapTag tag{kTagDefineBitsJpeg2, big};
+         const int32_t id = w.NewCharacterId();
+         w.DefineBitmap(id, tag);
+         w.PlaceObject(w.DefineBitmapShape(64, 48, id), 1);
+         for (int i = 0; i < 13; ++i) w.ShowFrame();
+         w.DefineBitmap(w.NewCharacterId(), tag);
+         w.RemoveDepth(1);
+         w.ShowFrame();
+       },
+       14},
+      {"loader sprite and actions",
+       [](SwfWriter& w) {
+         w.PlaceObject(w.DefineLoaderSprite("control.swf"), 65535);
+         w.BeginDoAction();
+         w.ActionPushString("numfiles");
+         w.ActionPushString("3");
+         w.ActionSetVariable();
+         w.EndDoAction();
+         w.ShowFrame();
+       },
+       1},
+      {"short tag moved to the long form after a large tag",
+       [&](SwfWriter& w) {
+         w.DefineBitmap(w.NewCharacterId(), BitmapTag{kTagDefineBitsLossless, big});
+         w.BeginShortTag(2);
+         w.WriteBytes(small);
+         w.EndShortTag();
+         w.ShowFrame();
+       },
+       1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const BothForms forms = WriteBothWays(c.content, c.frames);
+    EXPECT_GT(forms.directFinish, 0);
+    ASSERT_EQ(forms.direct.size(), forms.afterwards.size());
+    EXPECT_TRUE(forms.direct == forms.afterwards);
+  }
+}
+
+TEST(CompressedMovie, FrameCountsBeyondTheHeaderFieldAreStatedSaturated) {
+  const BothForms forms = WriteBothWays(
+      [](SwfWriter& w) {
+        for (int i = 0; i < 65536; ++i) w.ShowFrame();
+      },
+      65536);
+  EXPECT_GT(forms.directFinish, 0);
+  EXPECT_TRUE(forms.direct == forms.afterwards);
+}
+
+TEST(CompressedMovie, AnotherFrameCountThanStatedFailsTheMovie) {
+  for (int32_t stated : {0, 2}) {
+    SCOPED_TRACE(stated);
+    const BothForms forms = WriteBothWays([](SwfWriter& w) { w.ShowFrame(); }, stated);
+    EXPECT_EQ(forms.directFinish, -1);
+  }
+}
+
+TEST(CompressedMovie, OpeningInAMissingFolderFails) {
+  ScratchDir dir;
+  SwfWriter writer(64, 48, 12, 6);
+  EXPECT_FALSE(writer.OpenCompressedMovie(dir.Path("missing/m.swf"), 1));
+  writer.ShowFrame();
+  EXPECT_EQ(writer.Finish(), -1);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("missing")));
+}
+
+TEST(CompressedMovie, WriteErrorsOnAFullDeviceFailTheMovie) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  SwfWriter writer(64, 48, 12, 6);
+  ASSERT_TRUE(writer.OpenCompressedMovie("/dev/full", 1));
+  writer.DefineBitmap(writer.NewCharacterId(), BitmapTag{kTagDefineBitsJpeg2, Noise(600 * 1024, 1)});
+  writer.ShowFrame();
+  EXPECT_EQ(writer.Finish(), -1);
+}
+
+TEST(CompressedMovie, PrintsTheCompressionStatistics) {
+  ScratchDir dir;
+  CapturedDiagnostics diagnostics;
+  SwfWriter writer(64, 48, 12, 6);
+  ASSERT_TRUE(writer.OpenCompressedMovie(dir.Path("m.swf"), 1));
+  writer.ShowFrame();
+  const int32_t length = writer.Finish();
+  const auto bytes = ReadFileBytes(dir.Path("m.swf"));
+  char expected[160];
+  std::snprintf(expected, sizeof expected,
+                "- uncompressed input: %10d bytes\n- compressed output : %10d bytes\n\n- done.\n",
+                length, static_cast<int>(bytes.size()));
+  EXPECT_EQ(diagnostics.text(), expected);
+}
+
+// compress2's stream, for comparing with the deflater fed in pieces.
+std::vector<uint8_t> Compress2(std::span<const uint8_t> data, int level) {
+  uLongf size = compressBound(data.size());
+  std::vector<uint8_t> out(size);
+  EXPECT_EQ(compress2(out.data(), &size, data.data(), data.size(), level), Z_OK);
+  out.resize(size);
+  return out;
+}
+
+TEST(ZlibDeflater, PiecesGiveCompress2sStream) {
+  std::vector<uint8_t> data = Noise(300 * 1024, 11);
+  // Some repetition, so that matches cross the piece boundaries.
+  for (size_t i = 100 * 1024; i < 200 * 1024; ++i) data[i] = data[i - 777];
+  const struct {
+    const char* what;
+    int level;
+    size_t piece;
+  } cases[] = {
+      {"level 9, one piece", 9, data.size()},
+      {"level 9, 1 byte pieces for 4 KiB, then 64 KiB", 9, 1},
+      {"level 9, 65537 byte pieces", 9, 65537},
+      {"level 1, 1000 byte pieces", 1, 1000},
+      {"level 0 (stored blocks follow the pieces), one piece", 0, data.size()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ZlibDeflater deflater(c.level);
+    ASSERT_TRUE(deflater.ok());
+    std::vector<uint8_t> stream;
+    size_t at = 0;
+    while (at < data.size()) {
+      const size_t piece = std::min(c.piece == 1 && at >= 4096 ? size_t{65536} : c.piece, data.size() - at);
+      const bool last = at + piece == data.size();
+      ASSERT_TRUE(deflater.Append(std::span<const uint8_t>(data).subspan(at, piece), last, stream));
+      at += piece;
+    }
+    EXPECT_EQ(deflater.TotalIn(), data.size());
+    EXPECT_TRUE(stream == Compress2(data, c.level));
+    EXPECT_FALSE(deflater.Append(data, true, stream)) << "the stream is complete";
+  }
+}
+
+}  // namespace
+}  // namespace lumapress::test
