@@ -70,7 +70,8 @@ async function CheckMovie(browser, movie, renderer) {
 
   const tolerance = kTolerance[movie.kind];
   const loopSeconds = metadata ? metadata.numFrames / metadata.frameRate : 5;
-  const watchUntil = Date.now() + (kPasses * loopSeconds + kExtraWatchSeconds) * 1000;
+  // Nothing to watch when the movie did not load.
+  const watchUntil = metadata ? Date.now() + (kPasses * loopSeconds + kExtraWatchSeconds) * 1000 : 0;
   const clip = { x: 0, y: 0, width: stage.width + margin, height: stage.height + margin };
   const slideSeconds = loopSeconds / movie.slides.length;
   const best = movie.slides.map(() => null);  // closest matching screenshot per slide
