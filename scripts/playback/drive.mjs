@@ -25,7 +25,7 @@ const kLoadTimeoutMs = 30000;
 const kShotPauseMs = 60;      // between screenshots, to leave CPU to others
 const kPasses = 2;            // times through the movie's frames to watch
 const kExtraWatchSeconds = 1;  // and a little more, for the first frame to appear
-const kMaxUnmatchedShots = 3; // unmatched screenshots kept for inspection
+const kMaxUnmatchedShots = 3; // unmatched screenshots kept to look at
 const renderers = (process.env.PLAYBACK_RENDERERS || "wgpu-webgl").split(",");
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -41,6 +41,12 @@ function Format(d) {
 
 async function CheckMovie(browser, movie, renderer) {
   const prefix = `${renderer}-${movie.name}`;
+  // Files of an earlier run of this movie would mislead.
+  for (const [i] of movie.slides.entries()) {
+    rmSync(join(outDir, `${prefix}-slide${i + 1}.png`), { force: true });
+    rmSync(join(outDir, `${prefix}-slide${i + 1}-nomatch.png`), { force: true });
+  }
+  for (let i = 1; i <= kMaxUnmatchedShots; ++i) rmSync(join(outDir, `${prefix}-unmatched${i}.png`), { force: true });
   const problems = [];
   const log = [];
   const context = await browser.newContext({ viewport: { width: 480, height: 360 }, deviceScaleFactor: 1 });
