@@ -261,12 +261,14 @@ class BatchRun {
   enum class Stage { kWaiting, kPrepared, kWritten };
 
   // One image's task. Fields are written by the task's thread and read by the calling thread
-  // once `stage` (guarded by mutex_) says they are final.
+  // once `stage` (guarded by mutex_) says they are final; `job` belongs to the task alone.
   struct Slot {
     Stage stage = Stage::kWaiting;
     ImageJob job;  // kept from preparing until written
-    std::string temporaryPath;
-    BatchOutcome outcome = BatchOutcome::kCannotWrite;
+    ImageFault fault = ImageFault::kNone;     // final at kPrepared
+    BitmapForm form = BitmapForm::kLossless32;  // final at kPrepared
+    std::string temporaryPath;                // final at kWritten
+    BatchOutcome outcome = BatchOutcome::kCannotWrite;  // final at kWritten
   };
 
   void StartWorkers(size_t count) {
@@ -304,6 +306,8 @@ class BatchRun {
   void Prepare(size_t index) {
     Slot& slot = slots_[index];
     slot.job = PrepareImage(inputs_[index], settings_.jpegQuality);
+    slot.fault = slot.job.fault;
+    slot.form = slot.job.bitmap.form;
     SetStage(slot, Stage::kPrepared);
   }
 
@@ -317,7 +321,7 @@ class BatchRun {
       } catch (const std::bad_alloc&) {
         slot.outcome = BatchOutcome::kNoMemory;
       }
-      slot.job.bitmap.tag = {};  // the movie is on disk now
+      slot.job = {};  // the movie is on disk now
     }
     SetStage(slot, Stage::kWritten);
   }
@@ -348,17 +352,15 @@ class BatchRun {
     WaitFor(index, Stage::kPrepared);
     Slot& slot = slots_[index];
     const std::string& input = inputs_[index];
-    // Read before writes are allowed: the worker frees the bitmap once the movie is written.
-    const ImageFault fault = slot.job.fault;
-    if (IsOpeningFault(fault)) return Stop(FaultMessage(fault, input));
+    if (IsOpeningFault(slot.fault)) return Stop(FaultMessage(slot.fault, input));
 
     const std::string moviePath = BatchMoviePath(batchFolder_, input);
-    const ConversionProgress done{index + 1, inputs_.size(), input, moviePath,
-                                  std::string(BitmapFormName(slot.job.bitmap.form)), frames_};
     if (!folderCreated_ && !CheckOutputFolder(moviePath)) return false;
+    if (slot.fault != ImageFault::kNone) return Stop(FaultMessage(slot.fault, input));
     AllowWrites();
-    if (fault != ImageFault::kNone) return Stop(FaultMessage(fault, input));
 
+    const ConversionProgress done{index + 1, inputs_.size(), input, moviePath,
+                                  std::string(BitmapFormName(slot.form)), frames_};
     WaitFor(index, Stage::kWritten);
     const bool committed = CommitWritten(slot, moviePath, input);
     slot.temporaryPath.clear();
