@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -272,6 +273,13 @@ class BatchRun {
   };
 
   void StartWorkers(size_t count) {
+    taken_.assign(inputs_.size(), false);
+    inputBytes_.reserve(inputs_.size());
+    for (const std::string& input : inputs_) {
+      std::error_code error;
+      const std::uintmax_t bytes = std::filesystem::file_size(input, error);
+      inputBytes_.push_back(error ? 0 : bytes);
+    }
     try {
       for (size_t i = 0; i < count; ++i) workers_.emplace_back([this] { WorkerLoop(); });
     } catch (const std::system_error&) {
@@ -284,9 +292,9 @@ class BatchRun {
       size_t index = 0;
       {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return stopping_ || !MustWaitToTakeNext(); });
-        if (stopping_ || nextTask_ >= inputs_.size()) return;
-        index = nextTask_++;
+        changed_.wait(lock, [this] { return stopping_ || AllTaken() || firstUntaken_ < WindowEnd(); });
+        if (stopping_ || AllTaken()) return;
+        index = TakeTask();
       }
       Prepare(index);
       {
@@ -298,10 +306,23 @@ class BatchRun {
     }
   }
 
-  // True while the look-ahead is used up and tasks remain.
-  bool MustWaitToTakeNext() const {
-    return nextTask_ < inputs_.size() && nextTask_ >= committed_ + lookAhead_;
+  // The next task, under mutex_. Within the look-ahead the largest input file goes first, so
+  // that the run does not end on one long image while the other workers are idle. Until the
+  // folder is confirmed, tasks go in list order: the first image's check waits for it.
+  size_t TakeTask() {
+    size_t index = firstUntaken_;
+    if (writesAllowed_) {
+      for (size_t i = firstUntaken_ + 1; i < WindowEnd(); ++i) {
+        if (!taken_[i] && inputBytes_[i] > inputBytes_[index]) index = i;
+      }
+    }
+    taken_[index] = true;
+    while (!AllTaken() && taken_[firstUntaken_]) ++firstUntaken_;
+    return index;
   }
+
+  bool AllTaken() const { return firstUntaken_ >= inputs_.size(); }
+  size_t WindowEnd() const { return std::min(inputs_.size(), committed_ + lookAhead_); }
 
   void Prepare(size_t index) {
     Slot& slot = slots_[index];
@@ -463,7 +484,9 @@ class BatchRun {
   std::vector<std::thread> workers_;
   std::mutex mutex_;
   std::condition_variable changed_;  // a slot's stage, committed_, writesAllowed_ or stopping_
-  size_t nextTask_ = 0;      // guarded by mutex_
+  std::vector<std::uintmax_t> inputBytes_;  // file sizes, the guess at each task's cost
+  std::vector<bool> taken_;  // guarded by mutex_
+  size_t firstUntaken_ = 0;  // guarded by mutex_
   size_t committed_ = 0;     // guarded by mutex_
   bool writesAllowed_ = false;  // guarded by mutex_
   bool stopping_ = false;       // guarded by mutex_
