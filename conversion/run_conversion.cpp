@@ -241,6 +241,9 @@ class BatchRun {
 
   int Run() {
     if (inputs_.empty()) return -1;
+    // An existing folder asks no question: movies may be written from the start (any written
+    // beyond a fault are discarded as usual).
+    if (PathExists(MovieFolder(settings_, batchFolder_, {}))) writesAllowed_ = true;
     if (jobs_ > 1) StartWorkers(std::min(jobs_, inputs_.size()));
     for (size_t index = 0; index < inputs_.size(); ++index) {
       bool converted = false;

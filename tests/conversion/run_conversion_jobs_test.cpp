@@ -113,6 +113,15 @@ TEST_P(BatchJobsTest, OpeningFaultOfTheFirstImageComesBeforeTheQuestion) {
   EXPECT_FALSE(fs::exists(Path("new")));
 }
 
+TEST_P(BatchJobsTest, MissingFirstImageLeavesAnExistingFolderEmpty) {
+  fs::create_directory(settings_.outputPath);
+  std::vector<std::string> inputs = ManyInputs();
+  inputs[0] = Path("missing.png");
+  EXPECT_EQ(Convert(inputs), -1);
+  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + inputs[0] + "!"});
+  EXPECT_EQ(EntriesIn(settings_.outputPath), 0u);  // movies written ahead are discarded
+}
+
 TEST_P(BatchJobsTest, AcceptedFolderReceivesEveryMovie) {
   settings_.outputPath = Path("new/out");
   EXPECT_EQ(Convert(ManyInputs()), 0);
