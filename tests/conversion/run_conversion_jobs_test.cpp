@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "conversion_fixture.h"
+#include "support/png_maker.h"
+
+namespace lumapress::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// More images than the workers may run ahead of the committed movie with two jobs.
+constexpr size_t kManyImages = 14;
+
+size_t EntriesIn(const std::string& folder) {
+  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+}  // namespace
+
+class BatchJobsTest : public ConversionTest, public ::testing::WithParamInterface<unsigned> {
+ protected:
+  void SetUp() override {
+    settings_.batchMode = true;
+    settings_.jobs = GetParam();
+    settings_.outputPath = Path("out");
+  }
+
+  // img00.png ... of different sizes, so workers finish out of order.
+  std::vector<std::string> ManyInputs() {
+    std::vector<std::string> inputs;
+    for (size_t i = 0; i < kManyImages; ++i) {
+      const std::string name = "img" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".png";
+      inputs.push_back(i % 3 == 0 ? PhotoPng(name, 48 - 3 * uint32_t(i), 40)
+                                  : FlatPng(name, 4 + uint32_t(i), 4, uint8_t(i)));
+    }
+    return inputs;
+  }
+
+  std::string MovieOf(size_t i) const {
+    return Path("out/img" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".swf");
+  }
+
+  // A PNG whose image data is cut short: found only while decoding.
+  std::string CutPng(const std::string& name) {
+    std::vector<uint8_t> png = EncodePng(PatternPng(kRgb, 8, 40, 40));
+    png.resize(FindChunk(png, "IDAT") + 20);
+    WriteFileBytes(Path(name), png);
+    return Path(name);
+  }
+};
+
+TEST_P(BatchJobsTest, EveryMovieIsCommittedAndReportedInListOrder) {
+  fs::create_directory(settings_.outputPath);
+  const std::vector<std::string> inputs = ManyInputs();
+  std::vector<std::string> reported;
+  EXPECT_EQ(Convert(inputs, [&](const ConversionProgress& p) {
+              EXPECT_EQ(p.imagesDone, reported.size() + 1);
+              EXPECT_TRUE(fs::exists(p.moviePath)) << p.moviePath;
+              reported.push_back(p.inputPath);
+              return true;
+            }),
+            0);
+  EXPECT_EQ(reported, inputs);
+  for (size_t i = 0; i < kManyImages; ++i) EXPECT_EQ(ReadSwfFile(MovieOf(i)).frameCount, 13) << i;
+  EXPECT_EQ(EntriesIn(settings_.outputPath), kManyImages);  // no temporary left
+}
+
+TEST_P(BatchJobsTest, DecodeFaultKeepsEarlierMoviesAndDiscardsLaterOnes) {
+  fs::create_directory(settings_.outputPath);
+  std::vector<std::string> inputs = ManyInputs();
+  const size_t bad = 9;
+  inputs[bad] = CutPng("cut.png");
+  size_t reports = 0;
+  EXPECT_EQ(Convert(inputs, [&](const ConversionProgress&) { return ++reports > 0; }), -1);
+  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot decode input file " + inputs[bad] + "!"});
+  EXPECT_EQ(reports, bad);
+  for (size_t i = 0; i < bad; ++i) EXPECT_TRUE(fs::exists(MovieOf(i))) << i;
+  EXPECT_EQ(EntriesIn(settings_.outputPath), bad);  // nothing after the fault, no temporaries
+}
+
+TEST_P(BatchJobsTest, CancelKeepsOnlyTheReportedMovies) {
+  fs::create_directory(settings_.outputPath);
+  EXPECT_EQ(Convert(ManyInputs(), [](const ConversionProgress& p) { return p.imagesDone < 3; }), -1);
+  EXPECT_TRUE(user_.messages.empty());
+  EXPECT_EQ(EntriesIn(settings_.outputPath), 3u);
+  EXPECT_TRUE(fs::exists(MovieOf(2)));
+}
+
+TEST_P(BatchJobsTest, NothingIsWrittenWhenTheFolderQuestionIsDeclined) {
+  settings_.outputPath = Path("new/out");
+  user_.answer = false;
+  const std::vector<std::string> inputs = ManyInputs();
+  const size_t before = EntriesIn(folder_.path());
+  EXPECT_EQ(Convert(inputs), -1);
+  EXPECT_EQ(user_.questions.size(), 1u);
+  EXPECT_TRUE(user_.messages.empty());
+  EXPECT_FALSE(fs::exists(Path("new")));
+  EXPECT_EQ(EntriesIn(folder_.path()), before);
+}
+
+TEST_P(BatchJobsTest, OpeningFaultOfTheFirstImageComesBeforeTheQuestion) {
+  settings_.outputPath = Path("new/out");
+  std::vector<std::string> inputs = ManyInputs();
+  inputs[0] = Path("missing.png");
+  EXPECT_EQ(Convert(inputs), -1);
+  EXPECT_TRUE(user_.questions.empty());
+  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + inputs[0] + "!"});
+  EXPECT_FALSE(fs::exists(Path("new")));
+}
+
+TEST_P(BatchJobsTest, MissingFirstImageLeavesAnExistingFolderEmpty) {
+  fs::create_directory(settings_.outputPath);
+  std::vector<std::string> inputs = ManyInputs();
+  inputs[0] = Path("missing.png");
+  EXPECT_EQ(Convert(inputs), -1);
+  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + inputs[0] + "!"});
+  EXPECT_EQ(EntriesIn(settings_.outputPath), 0u);  // movies written ahead are discarded
+}
+
+TEST_P(BatchJobsTest, AcceptedFolderReceivesEveryMovie) {
+  settings_.outputPath = Path("new/out");
+  EXPECT_EQ(Convert(ManyInputs()), 0);
+  EXPECT_EQ(user_.questions.size(), 1u);
+  EXPECT_EQ(EntriesIn(settings_.outputPath), kManyImages);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, BatchJobsTest, ::testing::Values(0u, 1u, 2u, 3u, 32u));
+
+}  // namespace lumapress::test
