@@ -46,6 +46,19 @@ ImageFault FaultOf(BitmapResult result) {
   return ImageFault::kEncodeFailed;
 }
 
+// Opens `path` into `file` and reads its header with `reader`: the faults a run reports before
+// it checks the output folder.
+ImageFault OpenImageFile(const std::string& path, UniqueFile& file, PngReader& reader,
+                         uint32_t& width, uint32_t& height) {
+  file.reset(std::fopen(path.c_str(), "rb"));
+  if (!file) return ImageFault::kCannotOpen;
+  if (reader.OpenImage(file.get(), width, height) != PngReader::kOpened) {
+    return HeaderTooLarge(file.get()) ? ImageFault::kTooLarge : ImageFault::kReaderFailed;
+  }
+  if (width > kMaxImageSide || height > kMaxImageSide) return ImageFault::kTooLarge;
+  return ImageFault::kNone;
+}
+
 }  // namespace
 
 bool IsOpeningFault(ImageFault fault) {
@@ -53,24 +66,25 @@ bool IsOpeningFault(ImageFault fault) {
          fault == ImageFault::kTooLarge;
 }
 
+ImageFault CheckImageOpens(const std::string& path) {
+  try {
+    UniqueFile file;
+    PngReader reader;
+    uint32_t width = 0, height = 0;
+    return OpenImageFile(path, file, reader, width, height);
+  } catch (const std::bad_alloc&) {
+    return ImageFault::kNoMemory;
+  }
+}
+
 ImageJob PrepareImage(const std::string& path, int32_t jpegQuality) {
   ImageJob job;
   try {
-    UniqueFile file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-      job.fault = ImageFault::kCannotOpen;
-      return job;
-    }
+    UniqueFile file;
     PngReader reader;
     uint32_t width = 0, height = 0;
-    if (reader.OpenImage(file.get(), width, height) != PngReader::kOpened) {
-      job.fault = HeaderTooLarge(file.get()) ? ImageFault::kTooLarge : ImageFault::kReaderFailed;
-      return job;
-    }
-    if (width > kMaxImageSide || height > kMaxImageSide) {
-      job.fault = ImageFault::kTooLarge;
-      return job;
-    }
+    job.fault = OpenImageFile(path, file, reader, width, height);
+    if (job.fault != ImageFault::kNone) return job;
     job.width = width;
     job.height = height;
     const DecodedImage* decoded = reader.ReadPixels(kScreenGamma);

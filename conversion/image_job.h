@@ -36,6 +36,10 @@ struct ImageJob {
 // Images wider or taller than this cannot be stored: SWF bitmaps hold 16-bit sizes.
 inline constexpr uint32_t kMaxImageSide = 65535;
 
+// Only the checks of opening the PNG at `path` (file, header, size): one of the opening faults,
+// kNoMemory, or kNone. Reads no pixels. Never throws.
+ImageFault CheckImageOpens(const std::string& path);
+
 // Opens, decodes and encodes the PNG at `path` for `jpegQuality`. Never throws.
 ImageJob PrepareImage(const std::string& path, int32_t jpegQuality);
 

@@ -243,7 +243,15 @@ class BatchRun {
     if (inputs_.empty()) return -1;
     // An existing folder asks no question: movies may be written from the start (any written
     // beyond a fault are discarded as usual).
-    if (PathExists(MovieFolder(settings_, batchFolder_, {}))) writesAllowed_ = true;
+    if (PathExists(MovieFolder(settings_, batchFolder_, {}))) {
+      writesAllowed_ = true;
+    } else if (jobs_ > 1 && CheckImageOpens(inputs_[0]) == ImageFault::kNone) {
+      // The question comes after the first image's opening checks and before anything else
+      // it could report, so it can be asked now instead of after the first image is converted,
+      // and the workers may write from the start.
+      if (!CheckOutputFolder(BatchMoviePath(batchFolder_, inputs_[0]))) return -1;
+      writesAllowed_ = true;
+    }
     if (jobs_ > 1) StartWorkers(std::min(jobs_, inputs_.size()));
     for (size_t index = 0; index < inputs_.size(); ++index) {
       bool converted = false;
