@@ -3,10 +3,8 @@
 // Scratch files and byte capture for the SWF writer's tests.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -15,6 +13,7 @@
 
 #include "support/hex.h"
 #include "support/swf_reader.h"
+#include "support/temp_folder.h"
 #include "swf/diagnostics.h"
 #include "swf/swf_bit_stream.h"
 #include "swf/swf_writer.h"
@@ -24,29 +23,11 @@ namespace lumapress::test {
 // A folder of its own for one test, removed with everything in it afterwards.
 class ScratchDir {
  public:
-  ScratchDir() {
-    static std::atomic<int> counter{0};
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
-    std::replace(name.begin(), name.end(), '/', '_');
-    path_ = std::filesystem::temp_directory_path() /
-            ("lumapress-swf-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
-             name);
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  std::string Path(const std::string& name) const { return (path_ / name).string(); }
+  std::string Path(const std::string& name) const { return (Root() / name).string(); }
   // Names of the entries in the folder, sorted.
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    for (const auto& entry : std::filesystem::directory_iterator(Root())) {
       names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
@@ -54,7 +35,9 @@ class ScratchDir {
   }
 
  private:
-  std::filesystem::path path_;
+  std::filesystem::path Root() const { return folder_.path(); }
+
+  TempFolder folder_;
 };
 
 // Collects diagnostics while alive, then restores the previous sink.
