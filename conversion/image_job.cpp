@@ -1,11 +1,9 @@
 #include "conversion/image_job.h"
 
-#include <algorithm>
-#include <array>
 #include <cstdio>
 #include <new>
 
-#include "conversion/png_reader.h"
+#include "conversion/png_header.h"
 #include "swf/stdio_file.h"
 
 namespace lumapress {
@@ -14,26 +12,11 @@ namespace {
 // The driver asks for stored sample values, with or without a gAMA chunk.
 constexpr double kScreenGamma = 0.0;
 
-// PNG signature (8), IHDR length (4) and type (4), then width and height (4 each, big-endian).
-constexpr size_t kIhdrSizeEnd = 24;
-constexpr size_t kIhdrWidthOffset = 16;
-
-uint32_t BigEndian32(const uint8_t* bytes) {
-  return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) | bytes[3];
-}
-
 // True when the header the reader refused states a width or height above kMaxImageSide, so
 // the user hears why instead of a generic reader failure.
 bool HeaderTooLarge(std::FILE* file) {
-  std::array<uint8_t, kIhdrSizeEnd> header{};
-  if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(header.data(), 1, header.size(), file) != header.size()) {
-    return false;
-  }
-  constexpr uint8_t kIhdr[] = {'I', 'H', 'D', 'R'};
-  if (!std::equal(std::begin(kIhdr), std::end(kIhdr), header.begin() + 12)) return false;
-  const uint32_t width = BigEndian32(header.data() + kIhdrWidthOffset);
-  const uint32_t height = BigEndian32(header.data() + kIhdrWidthOffset + 4);
-  return width > kMaxImageSide || height > kMaxImageSide;
+  PngHeaderFields header;
+  return PeekPngHeader(file, header) && (header.width > kMaxImageSide || header.height > kMaxImageSide);
 }
 
 ImageFault FaultOf(BitmapResult result) {
@@ -59,29 +42,11 @@ ImageFault OpenImageFile(const std::string& path, UniqueFile& file, PngReader& r
   return ImageFault::kNone;
 }
 
-}  // namespace
-
-bool IsOpeningFault(ImageFault fault) {
-  return fault == ImageFault::kCannotOpen || fault == ImageFault::kReaderFailed ||
-         fault == ImageFault::kTooLarge;
-}
-
-ImageFault CheckImageOpens(const std::string& path) {
-  try {
-    UniqueFile file;
-    PngReader reader;
-    uint32_t width = 0, height = 0;
-    return OpenImageFile(path, file, reader, width, height);
-  } catch (const std::bad_alloc&) {
-    return ImageFault::kNoMemory;
-  }
-}
-
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality) {
+// PrepareImage's work; the image may still be open in `reader` afterwards.
+ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, PngReader& reader) {
   ImageJob job;
   try {
     UniqueFile file;
-    PngReader reader;
     uint32_t width = 0, height = 0;
     job.fault = OpenImageFile(path, file, reader, width, height);
     if (job.fault != ImageFault::kNone) return job;
@@ -100,6 +65,35 @@ ImageJob PrepareImage(const std::string& path, int32_t jpegQuality) {
     job.fault = ImageFault::kNoMemory;
   }
   return job;
+}
+
+}  // namespace
+
+bool IsOpeningFault(ImageFault fault) {
+  return fault == ImageFault::kCannotOpen || fault == ImageFault::kReaderFailed ||
+         fault == ImageFault::kTooLarge;
+}
+
+ImageFault CheckImageOpens(const std::string& path) {
+  try {
+    UniqueFile file;
+    PngReader reader;
+    uint32_t width = 0, height = 0;
+    return OpenImageFile(path, file, reader, width, height);
+  } catch (const std::bad_alloc&) {
+    return ImageFault::kNoMemory;
+  }
+}
+
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader) {
+  ImageJob job = DecodeAndEncode(path, jpegQuality, reader);
+  reader.ReleaseImage();
+  return job;
+}
+
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality) {
+  PngReader reader;
+  return PrepareImage(path, jpegQuality, reader);
 }
 
 }  // namespace lumapress

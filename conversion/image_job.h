@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "conversion/png_reader.h"
 #include "conversion/write_image_bitmap.h"
 
 namespace lumapress {
@@ -42,5 +43,9 @@ ImageFault CheckImageOpens(const std::string& path);
 
 // Opens, decodes and encodes the PNG at `path` for `jpegQuality`. Never throws.
 ImageJob PrepareImage(const std::string& path, int32_t jpegQuality);
+
+// The same with the caller's reader, which keeps its row memory for the next image: a thread
+// converting many images passes the same reader each time. No image is open afterwards.
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader);
 
 }  // namespace lumapress

@@ -157,7 +157,7 @@ int PngReader::OpenImage(FILE* file, uint32_t& width, uint32_t& height) {
 }
 
 const DecodedImage* PngReader::ReadPixels(double screenGamma) {
-  if (block_ != nullptr) return &image_;
+  if (image_.pixels.data() != nullptr) return &image_;
   if (structs_.png == nullptr) return nullptr;
 
   Header header;
@@ -177,10 +177,15 @@ const DecodedImage* PngReader::ReadPixels(double screenGamma) {
   const size_t blockBytes = layout.rowBytes * height_;
   std::vector<png_bytep> rows;
   try {
-    block_ = std::make_unique_for_overwrite<uint8_t[]>(blockBytes);
+    if (blockBytes > blockCapacity_) {
+      // A larger image than any before: the old block goes first so both are never held.
+      block_.reset();
+      blockCapacity_ = 0;
+      block_ = std::make_unique_for_overwrite<uint8_t[]>(blockBytes);
+      blockCapacity_ = blockBytes;
+    }
     rows.resize(height_);
   } catch (const std::bad_alloc&) {
-    block_.reset();
     structs_.Destroy();
     return nullptr;
   }
@@ -188,10 +193,7 @@ const DecodedImage* PngReader::ReadPixels(double screenGamma) {
 
   const bool decoded = ReadRows(structs_.png, rows.data());
   structs_.Destroy();  // everything after the image data has been read
-  if (!decoded) {
-    block_.reset();
-    return nullptr;
-  }
+  if (!decoded) return nullptr;
 
   image_.width = width_;
   image_.height = height_;
@@ -203,7 +205,6 @@ const DecodedImage* PngReader::ReadPixels(double screenGamma) {
 }
 
 void PngReader::ReleaseImage() {
-  block_.reset();
   image_ = DecodedImage{};
   structs_.Destroy();
   width_ = 0;

@@ -28,11 +28,13 @@ namespace lumapress {
 //   const DecodedImage* image = reader.ReadPixels(0.0);   // null: corrupt or truncated body
 //   int depth = reader.SourceBitDepth();                  // any time while the image is open
 //   ... use image->pixels ...
-//   reader.ReleaseImage();                                // frees the rows
+//   reader.ReleaseImage();                                // ends the image
 // The file is read until ReadPixels returns; it may be closed any time after that.
 //
 // One object holds one image at a time; separate objects may decode on separate threads at
-// once. The destructor releases whatever is still held. No call throws.
+// once. The memory of the rows stays with the object for its next image (a larger image
+// replaces it), so one reader per thread suits a long run of images; the destructor frees
+// everything. No call throws.
 //
 // Bad input never crashes the reader and never makes it allocate more than the decoded-size
 // limit: images wider or taller than kMaxDimension, or whose decoded rows would take more than
@@ -74,7 +76,7 @@ class PngReader {
   // converter passes) keeps stored values unchanged, with or without a gAMA chunk. A positive
   // value corrects from the file's gAMA to that display gamma. Returns the decoded image,
   // valid until ReleaseImage, or null when the body is corrupt or truncated, memory runs out,
-  // or no image is open. After null the reader holds nothing more (ReleaseImage is harmless).
+  // or no image is open. After null no image is open any more (ReleaseImage is harmless).
   // A second call returns the same image.
   const DecodedImage* ReadPixels(double screenGamma);
 
@@ -85,7 +87,8 @@ class PngReader {
   // The last message libpng reported while reading (empty when none); for diagnostics only.
   const char* LastError() const { return lastError_; }
 
-  // Frees the decoded rows and libpng's structures. Safe to call at any time, repeatedly.
+  // Ends the image: its rows are no longer valid, libpng's structures are freed (the rows'
+  // memory is kept for the next image). Safe to call at any time, repeatedly.
   void ReleaseImage();
 
  private:
@@ -107,7 +110,10 @@ class PngReader {
   int bitDepth_ = 0;
   int colorType_ = 0;
   bool hasTrns_ = false;
-  std::unique_ptr<uint8_t[]> block_;  // the decoded rows; null until ReadPixels succeeds
+  // The decoded rows. Kept from image to image and replaced only by a larger one, so that a
+  // reader converting many images does not ask the system for fresh pages each time.
+  std::unique_ptr<uint8_t[]> block_;
+  size_t blockCapacity_ = 0;  // bytes in block_
   DecodedImage image_;
   // A plain array: libpng's error handler writes it just before its longjmp.
   char lastError_[kErrorTextBytes] = {};

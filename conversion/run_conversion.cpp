@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <filesystem>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -15,6 +14,8 @@
 #include "conversion/image_job.h"
 #include "conversion/movie_steps.h"
 #include "conversion/output_paths.h"
+#include "conversion/png_reader.h"
+#include "conversion/work_estimate.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress {
@@ -159,8 +160,8 @@ class SingleMovieRun {
   void LaunchUpTo(size_t end) {
     const auto policy = jobs_ > 1 ? std::launch::async : std::launch::deferred;
     for (; launched_ < end && launched_ < inputs_.size(); ++launched_) {
-      prepared_[launched_] =
-          std::async(policy, PrepareImage, inputs_[launched_], settings_.jpegQuality);
+      prepared_[launched_] = std::async(
+          policy, [&input = inputs_[launched_], quality = settings_.jpegQuality] { return PrepareImage(input, quality); });
     }
   }
 
@@ -285,12 +286,8 @@ class BatchRun {
 
   void StartWorkers(size_t count) {
     taken_.assign(inputs_.size(), false);
-    inputBytes_.reserve(inputs_.size());
-    for (const std::string& input : inputs_) {
-      std::error_code error;
-      const std::uintmax_t bytes = std::filesystem::file_size(input, error);
-      inputBytes_.push_back(error ? 0 : bytes);
-    }
+    work_.assign(inputs_.size(), 0);
+    EstimateWork(0, WindowEnd());
     try {
       for (size_t i = 0; i < count; ++i) workers_.emplace_back([this] { WorkerLoop(); });
     } catch (const std::system_error&) {
@@ -299,6 +296,7 @@ class BatchRun {
   }
 
   void WorkerLoop() {
+    PngReader reader;  // one per thread, keeping its row memory from image to image
     for (;;) {
       size_t index = 0;
       {
@@ -307,7 +305,7 @@ class BatchRun {
         if (stopping_ || AllTaken()) return;
         index = TakeTask();
       }
-      Prepare(index);
+      Prepare(index, reader);
       {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return stopping_ || writesAllowed_; });
@@ -317,14 +315,15 @@ class BatchRun {
     }
   }
 
-  // The next task, under mutex_. Within the look-ahead the largest input file goes first, so
-  // that the run does not end on one long image while the other workers are idle. Until the
-  // folder is confirmed, tasks go in list order: the first image's check waits for it.
+  // The next task, under mutex_. Within the look-ahead the largest image (by its estimated
+  // work) goes first, so that the run does not end on one long image while the other workers
+  // are idle. Until the folder is confirmed, tasks go in list order: the first image's check
+  // waits for it.
   size_t TakeTask() {
     size_t index = firstUntaken_;
     if (writesAllowed_) {
       for (size_t i = firstUntaken_ + 1; i < WindowEnd(); ++i) {
-        if (!taken_[i] && inputBytes_[i] > inputBytes_[index]) index = i;
+        if (!taken_[i] && work_[i] > work_[index]) index = i;
       }
     }
     taken_[index] = true;
@@ -335,9 +334,15 @@ class BatchRun {
   bool AllTaken() const { return firstUntaken_ >= inputs_.size(); }
   size_t WindowEnd() const { return std::min(inputs_.size(), committed_ + lookAhead_); }
 
-  void Prepare(size_t index) {
+  // Estimates the work of images [begin, end), before the window reaches them: the workers
+  // read work_ only inside the window.
+  void EstimateWork(size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) work_[i] = EstimateConversionWork(inputs_[i], settings_.jpegQuality);
+  }
+
+  void Prepare(size_t index, PngReader& reader) {
     Slot& slot = slots_[index];
-    slot.job = PrepareImage(inputs_[index], settings_.jpegQuality);
+    slot.job = PrepareImage(inputs_[index], settings_.jpegQuality, reader);
     slot.fault = slot.job.fault;
     slot.form = slot.job.bitmap.form;
     SetStage(slot, Stage::kPrepared);
@@ -370,7 +375,7 @@ class BatchRun {
   void WaitFor(size_t index, Stage stage) {
     if (workers_.empty()) {
       if (stage == Stage::kPrepared) {
-        Prepare(index);
+        Prepare(index, callerReader_);
       } else {
         Write(index);
       }
@@ -396,6 +401,9 @@ class BatchRun {
     WaitFor(index, Stage::kWritten);
     const bool committed = CommitWritten(slot, moviePath, input);
     slot.temporaryPath.clear();
+    // The window moves on by one image; its estimate is ready before a worker can see it.
+    const size_t entering = index + lookAhead_;
+    if (!workers_.empty() && entering < inputs_.size()) EstimateWork(entering, entering + 1);
     {
       std::lock_guard lock(mutex_);
       committed_ = index + 1;
@@ -495,7 +503,8 @@ class BatchRun {
   std::vector<std::thread> workers_;
   std::mutex mutex_;
   std::condition_variable changed_;  // a slot's stage, committed_, writesAllowed_ or stopping_
-  std::vector<std::uintmax_t> inputBytes_;  // file sizes, the guess at each task's cost
+  std::vector<uint64_t> work_;  // each image's estimated work, set before the window reaches it
+  PngReader callerReader_;      // for tasks the calling thread runs itself
   std::vector<bool> taken_;  // guarded by mutex_
   size_t firstUntaken_ = 0;  // guarded by mutex_
   size_t committed_ = 0;     // guarded by mutex_

@@ -371,9 +371,13 @@ TEST(PngReaderFiles, ReadsFileOnDisk) {
 }
 
 TEST(PngReaderFiles, OneReaderDecodesImagesInTurn) {
+  // Sizes that grow and shrink, so the kept row memory is both reused and replaced.
+  constexpr uint32_t kSizes[][2] = {{5, 4}, {33, 17}, {1, 1}, {64, 9}, {7, 40}, {2, 3}};
   PngReader reader;
+  size_t turn = 0;
   for (const ColorTypeDepth& c : test::ValidColorTypeDepths()) {
-    const TestPng source = test::PatternPng(c.colorType, c.bitDepth, 5, 4, 1);
+    const auto [w, h] = kSizes[turn++ % std::size(kSizes)];
+    const TestPng source = test::PatternPng(c.colorType, c.bitDepth, w, h, 1);
     const std::vector<uint8_t> png = EncodePng(source);
     test::FilePtr file = test::OpenBytesAsFile(png);
     uint32_t width = 0;
