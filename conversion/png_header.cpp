@@ -23,9 +23,8 @@ uint32_t BigEndian32(const uint8_t* bytes) {
 
 bool PeekPngHeader(std::FILE* file, PngHeaderFields& fields) {
   std::array<uint8_t, kFieldsEnd> bytes{};
-  if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-    return false;
-  }
+  if (std::fseek(file, 0, SEEK_SET) != 0) return false;
+  if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) return false;
   if (!std::equal(std::begin(kSignature), std::end(kSignature), bytes.begin()) ||
       !std::equal(std::begin(kIhdr), std::end(kIhdr), bytes.begin() + kIhdrTypeOffset)) {
     return false;

@@ -160,8 +160,9 @@ class SingleMovieRun {
   void LaunchUpTo(size_t end) {
     const auto policy = jobs_ > 1 ? std::launch::async : std::launch::deferred;
     for (; launched_ < end && launched_ < inputs_.size(); ++launched_) {
-      prepared_[launched_] = std::async(
-          policy, [&input = inputs_[launched_], quality = settings_.jpegQuality] { return PrepareImage(input, quality); });
+      const std::string& input = inputs_[launched_];
+      const int32_t quality = settings_.jpegQuality;
+      prepared_[launched_] = std::async(policy, [&input, quality] { return PrepareImage(input, quality); });
     }
   }
 
@@ -337,7 +338,9 @@ class BatchRun {
   // Estimates the work of images [begin, end), before the window reaches them: the workers
   // read work_ only inside the window.
   void EstimateWork(size_t begin, size_t end) {
-    for (size_t i = begin; i < end; ++i) work_[i] = EstimateConversionWork(inputs_[i], settings_.jpegQuality);
+    for (size_t i = begin; i < end; ++i) {
+      work_[i] = EstimateConversionWork(inputs_[i], settings_.jpegQuality);
+    }
   }
 
   void Prepare(size_t index, PngReader& reader) {
