@@ -6,8 +6,6 @@ namespace lumapress {
 
 // Caption of every message box and the start of the window title.
 inline constexpr std::string_view kAppName = "Lumapress";
-// Program version shown in the window title.
-inline constexpr std::string_view kAppVersion = "1.2";
 // The maker's web page: shown in the title and opened by the banner.
 inline constexpr std::string_view kMakerWebAddress = "https://lumapress.example/";
 

@@ -1,25 +1,39 @@
 #include "app/convert_command.h"
 
+#include <algorithm>
+#include <thread>
+
 namespace lumapress {
+namespace {
+
+ConvertOutcome OutcomeOf(Status status) {
+  switch (status) {
+    case Status::kOk: return ConvertOutcome::Converted;
+    case Status::kNoInputs: return ConvertOutcome::NoInputImages;
+    case Status::kNoOutputFile:
+    case Status::kNoOutputFolder: return ConvertOutcome::NoOutputPath;
+    default: return ConvertOutcome::Stopped;
+  }
+}
+
+}  // namespace
 
 ConvertResult Convert(const DialogFields& fields, std::span<const std::string> inputPaths,
-                      ConversionUser& user, const ConversionRunner& run) {
-  const ExchangeResult taken = TakeFields(fields);
+                      DialogUser& user, const ConversionRunner& run) {
+  ExchangeResult taken = TakeFields(fields);
   if (taken.error) {
     user.ShowMessage(taken.error->message);
     return {ConvertOutcome::InvalidField, taken.error->field};
   }
-  if (inputPaths.empty()) {
-    user.ShowMessage(kNoInputMessage);
-    return {ConvertOutcome::NoInputImages, std::nullopt};
+  // Images are prepared on every core; the movies are the same bytes whatever the number.
+  taken.settings.jobs = std::clamp(std::thread::hardware_concurrency(), kMinJobs, kMaxJobs);
+  ConversionResult result = CheckSettings(taken.settings, inputPaths.size());
+  if (result.ok()) result = run(taken.settings, inputPaths, user);
+  // After a No to the folder question or a Cancel nothing more is said.
+  if (result.status != Status::kFolderDeclined && result.status != Status::kCancelled) {
+    user.ShowMessage(result.message);
   }
-  if (taken.settings.outputPath.empty()) {
-    user.ShowMessage(taken.settings.batchMode ? kNoOutputFolderMessage : kNoOutputFileMessage);
-    return {ConvertOutcome::NoOutputPath, std::nullopt};
-  }
-  if (run(taken.settings, inputPaths, user) != 0) return {ConvertOutcome::Stopped, std::nullopt};
-  user.ShowMessage(kConvertedMessage);
-  return {ConvertOutcome::Converted, std::nullopt};
+  return {OutcomeOf(result.status), std::nullopt};
 }
 
 }  // namespace lumapress

@@ -6,20 +6,30 @@
 #include <string>
 
 #include "app/field_exchange.h"
-#include "conversion/run_conversion.h"
+#include "lumapress/convert.h"
 
 namespace lumapress {
 
-// Runs one conversion; the dialog passes RunConversion with a progress display.
-using ConversionRunner = std::function<int(const ConversionSettings& settings,
-                                           std::span<const std::string> inputPaths,
-                                           ConversionUser& user)>;
+// Whom the Convert button talks to: the dialog's message boxes, or a test's recorder.
+class DialogUser {
+ public:
+  virtual ~DialogUser() = default;
+  // A message with one OK button.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // A Yes/No question; true means Yes.
+  virtual bool AskYesNo(const std::string& question) = 0;
+};
+
+// Runs one conversion; the dialog passes RunConversion with a progress display, asking its
+// questions of `user`.
+using ConversionRunner = std::function<ConversionResult(
+    const ConversionSettings& settings, std::span<const std::string> inputPaths, DialogUser& user)>;
 
 enum class ConvertOutcome {
   InvalidField,   // a field failed the exchange; its message was shown
   NoInputImages,  // the list is empty
   NoOutputPath,   // no output file or folder named
-  Stopped,        // the run stopped early and has told the user why
+  Stopped,        // the settings or the run stopped it; the user was told why
   Converted,      // every movie written; the success message was shown
 };
 
@@ -28,14 +38,9 @@ struct ConvertResult {
   std::optional<Field> invalidField;  // where the focus goes after InvalidField
 };
 
-inline constexpr const char* kNoInputMessage = "Please add at least one input image first.";
-inline constexpr const char* kNoOutputFolderMessage = "Please select an output folder first.";
-inline constexpr const char* kNoOutputFileMessage = "Please select an output file first.";
-inline constexpr const char* kConvertedMessage = "Conversion completed successfully.";
-
-// The Convert button: fields first, then the list, then the output path, then the run.
-// Every message goes to `user`.
+// The Convert button: fields first, then the library's checks of the settings (the list, the
+// output path, ...), then the run. Every message goes to `user`.
 ConvertResult Convert(const DialogFields& fields, std::span<const std::string> inputPaths,
-                      ConversionUser& user, const ConversionRunner& run);
+                      DialogUser& user, const ConversionRunner& run);
 
 }  // namespace lumapress

@@ -1,7 +1,6 @@
 #include "app/converter_dialog.h"
 
 #include <algorithm>
-#include <thread>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -20,6 +19,7 @@
 
 #include "app/app_info.h"
 #include "app/output_path.h"
+#include "lumapress/version.h"
 #include "folderbrowser/path_text.h"
 #include "resources/artwork.h"
 
@@ -60,13 +60,13 @@ class ImageDropTarget : public wxFileDropTarget {
 ConverterDialog::ConverterDialog(wxWindow* parent, std::unique_ptr<FileChoosers> choosers,
                                  ConversionRunner run)
     : wxDialog(parent, wxID_ANY,
-               Text(std::string(kAppName) + " " + std::string(kAppVersion) + " by " +
+               Text(std::string(kAppName) + " " + Version() + " by " +
                     std::string(kMakerWebAddress)),
                wxDefaultPosition, wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       choosers_(choosers ? std::move(choosers) : std::make_unique<SystemFileChoosers>()),
       run_(run ? std::move(run)
                : [this](const ConversionSettings& settings, std::span<const std::string> paths,
-                        ConversionUser& user) { return ConvertWithProgress(settings, paths, user); }) {
+                        DialogUser& user) { return ConvertWithProgress(settings, paths, user); }) {
   wxIconBundle icons;
   icons.AddIcon(wxIcon(kAppIcon16Xpm));
   icons.AddIcon(wxIcon(kAppIcon32Xpm));
@@ -315,24 +315,23 @@ void ConverterDialog::OnConvert(wxCommandEvent&) {
   if (result.invalidField) FocusField(*result.invalidField);
 }
 
-int ConverterDialog::ConvertWithProgress(const ConversionSettings& settings,
-                                         std::span<const std::string> inputPaths,
-                                         ConversionUser& user) {
+ConversionResult ConverterDialog::ConvertWithProgress(const ConversionSettings& settings,
+                                                      std::span<const std::string> inputPaths,
+                                                      DialogUser& user) {
   wxBusyCursor wait;
   const int count = static_cast<int>(inputPaths.size());
   wxProgressDialog progress(Text(kAppName), "Converting...", count, this,
                             wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE |
                                 wxPD_ELAPSED_TIME);
   messageParent_ = &progress;
-  // Images are prepared on every core; progress and messages still arrive on this thread, and
-  // the movies are the same bytes whatever the number of jobs.
-  ConversionSettings parallel = settings;
-  parallel.jobs = std::max(1u, std::thread::hardware_concurrency());
-  const int result = RunConversion(parallel, inputPaths, user, [&](const ConversionProgress& p) {
+  ConversionCallbacks callbacks;
+  callbacks.progress = [&](const ConversionProgress& p) {
     const wxString text = wxString::Format("Image %zu of %zu converted", p.imagesDone,
                                            p.imageCount);
     return progress.Update(static_cast<int>(std::min<size_t>(p.imagesDone, count)), text);
-  });
+  };
+  callbacks.createFolder = [&](std::string_view question) { return user.AskYesNo(std::string(question)); };
+  ConversionResult result = RunConversion(settings, inputPaths, callbacks);
   messageParent_ = this;
   return result;
 }

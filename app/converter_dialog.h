@@ -39,7 +39,7 @@ enum ConverterId : int {
 };
 
 // The program's one window: the input list, the options, the output, and Convert.
-class ConverterDialog : public wxDialog, private ConversionUser {
+class ConverterDialog : public wxDialog, private DialogUser {
  public:
   // Null `choosers` opens the system's file dialogs and the folder browser; an empty `run`
   // converts with RunConversion under a progress dialog.
@@ -74,10 +74,10 @@ class ConverterDialog : public wxDialog, private ConversionUser {
   void ShowInputs();
   DialogFields ReadFields() const;
   void FocusField(Field field);
-  int ConvertWithProgress(const ConversionSettings& settings,
-                          std::span<const std::string> inputPaths, ConversionUser& user);
+  ConversionResult ConvertWithProgress(const ConversionSettings& settings,
+                          std::span<const std::string> inputPaths, DialogUser& user);
 
-  // ConversionUser: message boxes captioned with the program's name.
+  // DialogUser: message boxes captioned with the program's name.
   void ShowMessage(const std::string& text) override;
   bool AskYesNo(const std::string& question) override;
 

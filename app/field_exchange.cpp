@@ -28,21 +28,14 @@ std::string_view SkipPlus(std::string_view text) {
   return text;
 }
 
-std::string NumberRangeMessage(float low, float high) {
-  return "Please enter a number between " + FormatNumber(low) + " and " + FormatNumber(high) +
-         ".";
-}
-
-std::string IntegerRangeMessage(int low, int high) {
-  return "Please enter an integer between " + std::to_string(low) + " and " +
-         std::to_string(high) + ".";
-}
-
-std::optional<FieldError> TakeFloat(Field field, const std::string& text, float low, float high,
+// A number field: parsed here, its range checked by the library, whose text says the range.
+std::optional<FieldError> TakeFloat(Field field, const std::string& text, Status (*check)(float),
                                     float& value) {
   const std::optional<float> parsed = ParseFloat(text);
   if (!parsed) return FieldError{field, "Please enter a number."};
-  if (*parsed < low || *parsed > high) return FieldError{field, NumberRangeMessage(low, high)};
+  if (const Status status = check(*parsed); status != Status::kOk) {
+    return FieldError{field, StatusMessage(status)};
+  }
   value = *parsed;
   return std::nullopt;
 }
@@ -90,8 +83,7 @@ ExchangeResult TakeFields(const DialogFields& fields) {
   ConversionSettings& settings = result.settings;
   settings = DefaultSettings();
 
-  result.error = TakeFloat(Field::Delay, fields.delay, kMinDelaySeconds, kMaxDelaySeconds,
-                           settings.delaySeconds);
+  result.error = TakeFloat(Field::Delay, fields.delay, CheckDelay, settings.delaySeconds);
   if (result.error) return result;
 
   const std::optional<int> quality = ParseInteger(fields.quality);
@@ -99,8 +91,8 @@ ExchangeResult TakeFields(const DialogFields& fields) {
     result.error = FieldError{Field::Quality, "Please enter an integer."};
     return result;
   }
-  if (*quality < kMinQuality || *quality > kMaxQuality) {
-    result.error = FieldError{Field::Quality, IntegerRangeMessage(kMinQuality, kMaxQuality)};
+  if (const Status status = CheckJpegQuality(*quality); status != Status::kOk) {
+    result.error = FieldError{Field::Quality, StatusMessage(status)};
     return result;
   }
   settings.jpegQuality = static_cast<int32_t>(*quality);
@@ -109,8 +101,8 @@ ExchangeResult TakeFields(const DialogFields& fields) {
   settings.controlFilePath = fields.controlFilePath;
   settings.batchMode = fields.batchMode;
 
-  result.error = TakeFloat(Field::FramesPerSecond, fields.framesPerSecond, kMinFramesPerSecond,
-                           kMaxFramesPerSecond, settings.framesPerSecond);
+  result.error =
+      TakeFloat(Field::FramesPerSecond, fields.framesPerSecond, CheckFrameRate, settings.framesPerSecond);
   return result;
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/run_conversion.h"
+#include "lumapress/settings.h"
 
 namespace lumapress {
 
@@ -19,14 +19,6 @@ struct DialogFields {
 };
 
 enum class Field { Delay, Quality, OutputPath, ControlFilePath, BatchMode, FramesPerSecond };
-
-// Valid ranges of the numeric fields.
-inline constexpr float kMinDelaySeconds = 0.01f;  // shorter than one frame at any rate
-inline constexpr float kMaxDelaySeconds = 100.0f;
-inline constexpr int kMinQuality = 0;
-inline constexpr int kMaxQuality = 100;  // 100 selects lossless bitmaps
-inline constexpr float kMinFramesPerSecond = 1.0f;
-inline constexpr float kMaxFramesPerSecond = 1000.0f;
 
 // Settings a fresh dialog starts with; nothing is remembered between runs.
 ConversionSettings DefaultSettings();

@@ -17,8 +17,7 @@
 #include <vector>
 
 #include "conversion/png_reader.h"
-#include "conversion/run_conversion.h"
-#include "swf/diagnostics.h"
+#include "lumapress/convert.h"
 
 namespace {
 
@@ -27,11 +26,14 @@ namespace fs = std::filesystem;
 constexpr uint32_t kWidth = 1920, kHeight = 1080;
 constexpr int kGeneratedImages = 3;
 
-class SilentUser : public lumapress::ConversionUser {
- public:
-  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-  bool AskYesNo(const std::string&) override { return true; }
-};
+// Converts, creating any missing folder; false (with the message on stderr) on failure.
+bool Convert(const lumapress::ConversionSettings& settings, std::span<const std::string> paths) {
+  lumapress::ConversionCallbacks callbacks;
+  callbacks.createFolder = [](std::string_view) { return true; };
+  const lumapress::ConversionResult result = lumapress::RunConversion(settings, paths, callbacks);
+  if (!result.ok()) std::fprintf(stderr, "%s\n", result.message.c_str());
+  return result.ok();
+}
 
 // Smooth gradients, texture and a little noise: compresses like a photograph, not like art.
 std::vector<uint8_t> PhotoLikeRgb(uint32_t seed) {
@@ -146,7 +148,6 @@ void Convert(benchmark::State& state, const InputSet& (*inputs)()) {
   settings.jobs = static_cast<unsigned>(state.range(1));
   settings.outputPath = (WorkFolder() / "bench.swf").string();
   fs::create_directories(WorkFolder());
-  SilentUser user;
   double decodeSeconds = 0.0, convertSeconds = 0.0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
@@ -154,7 +155,7 @@ void Convert(benchmark::State& state, const InputSet& (*inputs)()) {
     DecodeAll(set.paths);
     const auto decoded = std::chrono::steady_clock::now();
     state.ResumeTiming();
-    if (lumapress::RunConversion(settings, set.paths, user) != 0) {
+    if (!Convert(settings, set.paths)) {
       state.SkipWithError("conversion failed");
       return;
     }
@@ -182,7 +183,6 @@ BENCHMARK(BM_ConvertCorpusPhotos)->Args({80, 1})->Args({100, 1})->Args({80, 2})
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  lumapress::SetDiagnosticsSink([](std::string_view) {});  // keep the table readable
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::error_code error;

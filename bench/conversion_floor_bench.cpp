@@ -29,19 +29,21 @@
 #include <vector>
 
 #include "conversion/pixel_buffer.h"
-#include "conversion/run_conversion.h"
+#include "lumapress/convert.h"
 #include "swf/bitmap_tags.h"
-#include "swf/diagnostics.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class SilentUser : public lumapress::ConversionUser {
- public:
-  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-  bool AskYesNo(const std::string&) override { return true; }
-};
+// Converts, creating any missing folder; false (with the message on stderr) on failure.
+bool Convert(const lumapress::ConversionSettings& settings, std::span<const std::string> paths) {
+  lumapress::ConversionCallbacks callbacks;
+  callbacks.createFolder = [](std::string_view) { return true; };
+  const lumapress::ConversionResult result = lumapress::RunConversion(settings, paths, callbacks);
+  if (!result.ok()) std::fprintf(stderr, "%s\n", result.message.c_str());
+  return result.ok();
+}
 
 struct Photo {
   uint32_t width = 0, height = 0;
@@ -164,11 +166,10 @@ void Convert(benchmark::State& state, bool batch) {
   settings.batchMode = batch;
   fs::create_directories(WorkFolder());
   settings.outputPath = batch ? WorkFolder().string() : (WorkFolder() / "movie.swf").string();
-  SilentUser user;
   double wall = 0.0;
   Run(state, [&] {
     const double start = WallSeconds();
-    if (lumapress::RunConversion(settings, paths, user) != 0) state.SkipWithError("conversion failed");
+    if (!Convert(settings, paths)) state.SkipWithError("conversion failed");
     wall += WallSeconds() - start;
   });
   const std::string key = std::string(batch ? "batch" : "single") + std::to_string(state.range(0));
@@ -228,8 +229,7 @@ std::vector<uint8_t> MovieBody(int32_t quality) {
   settings.jpegQuality = quality;
   fs::create_directories(WorkFolder());
   settings.outputPath = (WorkFolder() / "body.swf").string();
-  SilentUser user;
-  lumapress::RunConversion(settings, PhotoPaths(), user);
+  Convert(settings, PhotoPaths());
   std::ifstream in(settings.outputPath, std::ios::binary);
   std::vector<uint8_t> compressed((std::istreambuf_iterator<char>(in)), {});
   if (compressed.size() < 8) return {};
@@ -264,7 +264,6 @@ BENCHMARK(BM_Batch)->Args({80, 1})->Args({80, 2})->Args({100, 1})->Args({100, 2}
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  lumapress::SetDiagnosticsSink([](std::string_view) {});  // keep the table readable
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::error_code error;

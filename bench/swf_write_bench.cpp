@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "swf/compress_movie.h"
-#include "swf/diagnostics.h"
+#include "common/diagnostics.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress {
@@ -116,12 +116,12 @@ void BM_CompressMovieVsCompress2(benchmark::State& state) {
     std::ifstream in(input, std::ios::binary);
     in.read(reinterpret_cast<char*>(movie.data()), static_cast<std::streamsize>(movie.size()));
   }
-  const DiagnosticsSink previous = SetDiagnosticsSink([](std::string_view) {});
   double streamSeconds = 0, referenceSeconds = 0;
   int32_t compressedSize = 0;
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
-    compressedSize = CompressMovie(input, output);
+    Diagnostics quiet;
+    compressedSize = CompressMovie(input, output, quiet);
     const double stream = Seconds(std::chrono::steady_clock::now() - start);
     if (compressedSize < 0) state.SkipWithError("CompressMovie failed");
 
@@ -137,7 +137,6 @@ void BM_CompressMovieVsCompress2(benchmark::State& state) {
     streamSeconds += stream;
     referenceSeconds += reference;
   }
-  SetDiagnosticsSink(previous);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * movie.size()));
   state.counters["compress2_ms"] = 1000 * referenceSeconds / static_cast<double>(state.iterations());
   state.counters["time_vs_compress2"] = streamSeconds / referenceSeconds;
@@ -178,8 +177,8 @@ void BM_CompressMoviePeakMemory(benchmark::State& state) {
     parentMiB = ResidentKiB() / 1024;
     const pid_t child = fork();
     if (child == 0) {
-      SetDiagnosticsSink([](std::string_view) {});
-      _exit(CompressMovie(path, path) > 0 ? 0 : 1);
+      Diagnostics quiet;
+      _exit(CompressMovie(path, path, quiet) > 0 ? 0 : 1);
     }
     int status = 0;
     rusage usage{};

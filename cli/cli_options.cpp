@@ -2,22 +2,39 @@
 
 #include <CLI/CLI.hpp>
 
-#include <iostream>
+#include <algorithm>
+#include <cstdio>
+#include <string>
 #include <thread>
+
+#include "lumapress/version.h"
 
 namespace lumapress {
 namespace {
 
-// Ranges the dialog accepts for its fields.
-constexpr float kMinDelay = 0.01f, kMaxDelay = 100.0f;
-constexpr int32_t kMinQuality = 0, kMaxQuality = 100;
-constexpr float kMinFps = 1.0f, kMaxFps = 1000.0f;
-
-constexpr const char* kVersionText = "lumapress-cli " LUMAPRESS_VERSION;
-
 unsigned DefaultJobs() {
   const unsigned cores = std::thread::hardware_concurrency();
-  return cores == 0 ? 1 : cores;
+  return std::clamp(cores, kMinJobs, kMaxJobs);
+}
+
+// "low-high" as the help shows a range.
+std::string RangeText(double low, double high) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%g-%g", low, high);
+  return text;
+}
+
+// The option a settings status is about, for the message.
+const char* OptionOf(Status status) {
+  switch (status) {
+    case Status::kDelayOutOfRange: return "-d/--delay";
+    case Status::kQualityOutOfRange: return "-q/--quality";
+    case Status::kFrameRateOutOfRange: return "-r/--fps";
+    case Status::kJobsOutOfRange: return "-j/--jobs";
+    case Status::kNoOutputFile:
+    case Status::kNoOutputFolder: return "-o/--output";
+    default: return nullptr;
+  }
 }
 
 }  // namespace
@@ -25,7 +42,7 @@ unsigned DefaultJobs() {
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   CliOptions options;
   options.settings.jobs = DefaultJobs();
-  int jobs = static_cast<int>(options.settings.jobs);
+  long long jobs = options.settings.jobs;
 
   CLI::App app{"Converts PNG images into a Flash movie (SWF 6), or one movie per image.",
                "lumapress-cli"};
@@ -34,21 +51,21 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
                  "Movie file, or the output folder with --batch");
   app.add_flag("-b,--batch", options.settings.batchMode, "One movie per image, named after it");
   app.add_option("-d,--delay", options.settings.delaySeconds,
-                 "Display time of each image in seconds, 0.01-100")
+                 "Display time of each image in seconds, " + RangeText(kMinDelaySeconds, kMaxDelaySeconds))
       ->capture_default_str();
   app.add_option("-q,--quality", options.settings.jpegQuality,
                  "0-99 stores JPEG of that quality, 100 stores losslessly")
       ->capture_default_str();
-  app.add_option("-r,--fps", options.settings.framesPerSecond, "Frame rate, 1-1000")
+  app.add_option("-r,--fps", options.settings.framesPerSecond, "Frame rate, " + RangeText(kMinFramesPerSecond, kMaxFramesPerSecond))
       ->capture_default_str();
   app.add_option("-c,--control-file", options.settings.controlFilePath,
                  "SWF that every movie loads at play time");
   app.add_flag("-y,--yes", options.createFolder, "Create a missing output folder without asking");
-  app.add_option("-j,--jobs", jobs, "Images converted at once (default: number of cores)");
+  app.add_option("-j,--jobs", jobs, "Images converted at once, " + RangeText(kMinJobs, kMaxJobs) + " (default: number of cores)");
   app.add_flag("--quiet", options.quiet, "No progress bar and no success message");
   app.add_flag("--verbose", options.verbose,
                "Print the writer's diagnostics and what each image became");
-  app.set_version_flag("--version", kVersionText);
+  app.set_version_flag("--version", std::string("lumapress-cli ") + Version());
 
   ParsedCommandLine result;
   try {
@@ -61,32 +78,17 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     result.exitStatus = kExitUsage;
     return result;
   }
-  if (jobs < 1) {
-    std::cerr << "--jobs must be at least 1.\n";
-    result.exitStatus = kExitUsage;
-    return result;
-  }
-  options.settings.jobs = static_cast<unsigned>(jobs);
+  // Out-of-range counts stay out of range for the library's check to name.
+  options.settings.jobs = static_cast<unsigned>(std::clamp<long long>(jobs, 0, kMaxJobs + 1));
   result.options = std::move(options);
   return result;
 }
 
 std::optional<std::string> CheckOptions(const CliOptions& options) {
-  const ConversionSettings& s = options.settings;
-  if (!(s.delaySeconds >= kMinDelay && s.delaySeconds <= kMaxDelay)) {
-    return "Please enter a delay (-d/--delay) between 0.01 and 100 seconds.";
-  }
-  if (s.jpegQuality < kMinQuality || s.jpegQuality > kMaxQuality) {
-    return "Please enter a quality (-q/--quality) between 0 and 100.";
-  }
-  if (!(s.framesPerSecond >= kMinFps && s.framesPerSecond <= kMaxFps)) {
-    return "Please enter a frame rate (-r/--fps) between 1 and 1000.";
-  }
-  if (options.inputs.empty()) return "Please add at least one input image first.";
-  if (s.outputPath.empty()) {
-    return s.batchMode ? "Please select an output folder first." : "Please select an output file first.";
-  }
-  return std::nullopt;
+  const ConversionResult checked = CheckSettings(options.settings, options.inputs.size());
+  if (checked.ok()) return std::nullopt;
+  const char* option = OptionOf(checked.status);
+  return option ? std::string(option) + ": " + checked.message : checked.message;
 }
 
 }  // namespace lumapress

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/run_conversion.h"
+#include "lumapress/settings.h"
 
 namespace lumapress {
 
@@ -30,9 +30,8 @@ struct ParsedCommandLine {
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv);
 
-// The checks Convert makes before a run, in the same order and with the same texts: ranges
-// first, then an empty input list, then a missing output. Returns the message of the first
-// failed check.
+// The library's checks of the settings, before a run: the message of the first that fails,
+// led by the option it is about.
 std::optional<std::string> CheckOptions(const CliOptions& options);
 
 }  // namespace lumapress

@@ -5,28 +5,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli_options.h"
+#include "lumapress/convert.h"
 #include "progress_bar.h"
-#include "swf/diagnostics.h"
 #include "terminal_user.h"
 
 namespace lumapress {
 namespace {
-
-// Restores the previous diagnostics sink when the run is over.
-class ScopedDiagnosticsSink {
- public:
-  explicit ScopedDiagnosticsSink(DiagnosticsSink sink) : previous_(SetDiagnosticsSink(std::move(sink))) {}
-  ~ScopedDiagnosticsSink() { SetDiagnosticsSink(std::move(previous_)); }
-  ScopedDiagnosticsSink(const ScopedDiagnosticsSink&) = delete;
-  ScopedDiagnosticsSink& operator=(const ScopedDiagnosticsSink&) = delete;
-
- private:
-  DiagnosticsSink previous_;
-};
 
 struct MovieSummary {
   uint32_t frames = 0;
@@ -53,33 +42,61 @@ void PrintSummary(const std::vector<ConversionProgress>& images) {
   }
 }
 
-}  // namespace
-
-int RunCli(int argc, const char* const* argv) {
-  ParsedCommandLine parsed = ParseCommandLine(argc, argv);
-  if (!parsed.options) return parsed.exitStatus;
-  const CliOptions& options = *parsed.options;
-  if (const auto problem = CheckOptions(options)) {
-    std::fprintf(stderr, "%s\n", problem->c_str());
-    return kExitUsage;
+// Each line of `text` led by the movie it is about.
+void PrintDiagnostics(const std::string& moviePath, std::string_view text) {
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    if (!line.empty()) std::printf("%s: %.*s\n", moviePath.c_str(), static_cast<int>(line.size()), line.data());
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
   }
+}
 
-  // The writer's diagnostics reach stdout only when asked for.
-  ScopedDiagnosticsSink sink(options.verbose ? DiagnosticsSink{} : DiagnosticsSink([](std::string_view) {}));
+int Convert(const CliOptions& options) {
   ProgressBar bar(stderr, !options.quiet && isatty(STDERR_FILENO), options.inputs.size());
   TerminalUser user(stdin, stderr, isatty(STDIN_FILENO), options.createFolder, bar);
   std::vector<ConversionProgress> converted;
-  const int status = RunConversion(options.settings, options.inputs, user,
-                                   [&](const ConversionProgress& progress) {
-                                     bar.Update(progress.imagesDone);
-                                     if (options.verbose) converted.push_back(progress);
-                                     return true;
-                                   });
+  ConversionCallbacks callbacks;
+  callbacks.progress = [&](const ConversionProgress& progress) {
+    bar.Update(progress.imagesDone);
+    if (options.verbose) converted.push_back(progress);
+    return true;
+  };
+  callbacks.createFolder = [&](std::string_view question) { return user.AskYesNo(question); };
+  if (options.verbose) {
+    callbacks.diagnostics = [&](const std::string& moviePath, std::string_view text) {
+      bar.Clear();
+      PrintDiagnostics(moviePath, text);
+    };
+  }
+  const ConversionResult result = RunConversion(options.settings, options.inputs, callbacks);
   bar.Clear();
-  if (status != 0) return kExitRunStopped;
+  if (!result.ok()) {
+    // After a No to the folder question the question itself said what stopped the run.
+    if (result.status != Status::kFolderDeclined) user.ShowMessage(result.message);
+    return kExitRunStopped;
+  }
   if (options.verbose) PrintSummary(converted);
-  if (!options.quiet) std::printf("Conversion completed successfully.\n");
+  if (!options.quiet) std::printf("%s\n", result.message.c_str());
   return kExitSuccess;
+}
+
+}  // namespace
+
+int RunCli(int argc, const char* const* argv) {
+  try {
+    ParsedCommandLine parsed = ParseCommandLine(argc, argv);
+    if (!parsed.options) return parsed.exitStatus;
+    if (const auto problem = CheckOptions(*parsed.options)) {
+      std::fprintf(stderr, "%s\n", problem->c_str());
+      return kExitUsage;
+    }
+    return Convert(*parsed.options);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "Not enough memory.\n");
+    return kExitRunStopped;
+  }
 }
 
 }  // namespace lumapress

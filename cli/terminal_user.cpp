@@ -5,23 +5,24 @@
 
 namespace lumapress {
 
-void TerminalUser::ShowMessage(const std::string& text) {
+void TerminalUser::ShowMessage(std::string_view text) {
   bar_.Clear();
-  std::fprintf(err_, "%s\n", text.c_str());
+  std::fprintf(err_, "%.*s\n", static_cast<int>(text.size()), text.data());
   std::fflush(err_);
 }
 
-bool TerminalUser::AskYesNo(const std::string& question) {
+bool TerminalUser::AskYesNo(std::string_view question) {
+  const int length = static_cast<int>(question.size());
   if (answerYes_) return true;
   bar_.Clear();
   if (!inIsTerminal_) {
     // Nobody can answer: the question itself says what stopped the run.
-    std::fprintf(err_, "%s\n(No terminal to answer on; run with --yes to answer Yes.)\n",
-                 question.c_str());
+    std::fprintf(err_, "%.*s\n(No terminal to answer on; run with --yes to answer Yes.)\n", length,
+                 question.data());
     return false;
   }
   for (;;) {
-    std::fprintf(err_, "%s [y/n] ", question.c_str());
+    std::fprintf(err_, "%.*s [y/n] ", length, question.data());
     std::fflush(err_);
     std::string answer;
     int c;

@@ -1,20 +1,22 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
-#include "conversion/run_conversion.h"
 #include "progress_bar.h"
 
 namespace lumapress {
 
 // The run's messages on stderr; the folder question answered by --yes, or on a terminal.
-class TerminalUser : public ConversionUser {
+class TerminalUser {
  public:
   TerminalUser(std::FILE* in, std::FILE* err, bool inIsTerminal, bool answerYes, ProgressBar& bar)
       : in_(in), err_(err), inIsTerminal_(inIsTerminal), answerYes_(answerYes), bar_(bar) {}
 
-  void ShowMessage(const std::string& text) override;
-  bool AskYesNo(const std::string& question) override;
+  void ShowMessage(std::string_view text);
+  // True for Yes.
+  bool AskYesNo(std::string_view question);
 
  private:
   std::FILE* in_;

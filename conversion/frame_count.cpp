@@ -1,8 +1,11 @@
-#include "conversion/frame_count.h"
+#include <cmath>
+
+#include "lumapress/settings.h"
 
 namespace lumapress {
 
 uint32_t FramesForImage(float delaySeconds, float framesPerSecond) {
+  if (CheckDelay(delaySeconds) != Status::kOk || CheckFrameRate(framesPerSecond) != Status::kOk) return 0;
   uint32_t frames = 0;
   float accumulator = 0.0f;
   for (;;) {

@@ -1,6 +1,8 @@
 #include "conversion/image_job.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "conversion/png_header.h"
@@ -19,27 +21,52 @@ bool HeaderTooLarge(std::FILE* file) {
   return PeekPngHeader(file, header) && (header.width > kMaxImageSide || header.height > kMaxImageSide);
 }
 
-ImageFault FaultOf(BitmapResult result) {
+// The status of a bitmap's encoding, and the encoder glue's diagnostic line for it.
+void TakeBitmapResult(BitmapResult result, ImageJob& job) {
   switch (result) {
-    case BitmapResult::kOk: return ImageFault::kNone;
-    case BitmapResult::kEncoderUnavailable: return ImageFault::kEncoderUnavailable;
+    case BitmapResult::kOk: job.status = Status::kOk; return;
+    case BitmapResult::kEncoderUnavailable:
+      job.status = Status::kEncoderUnavailable;
+      job.diagnostics += "JPEG init error!";
+      return;
     case BitmapResult::kEncodeFailed:
-    case BitmapResult::kCompressFailed: return ImageFault::kEncodeFailed;
+      job.status = Status::kCannotEncode;
+      job.diagnostics += "JPEG encoding error!";
+      return;
+    case BitmapResult::kCompressFailed: job.status = Status::kCannotEncode; return;
   }
-  return ImageFault::kEncodeFailed;
 }
 
 // Opens `path` into `file` and reads its header with `reader`: the faults a run reports before
 // it checks the output folder.
-ImageFault OpenImageFile(const std::string& path, UniqueFile& file, PngReader& reader,
-                         uint32_t& width, uint32_t& height) {
+void OpenImageFile(const std::string& path, UniqueFile& file, PngReader& reader, ImageJob& job) {
+  errno = 0;
   file.reset(std::fopen(path.c_str(), "rb"));
-  if (!file) return ImageFault::kCannotOpen;
-  if (reader.OpenImage(file.get(), width, height) != PngReader::kOpened) {
-    return HeaderTooLarge(file.get()) ? ImageFault::kTooLarge : ImageFault::kReaderFailed;
+  if (!file) {
+    job.status = Status::kCannotOpenInput;
+    if (errno != 0) job.reason = std::strerror(errno);
+    return;
   }
-  if (width > kMaxImageSide || height > kMaxImageSide) return ImageFault::kTooLarge;
-  return ImageFault::kNone;
+  switch (reader.OpenImage(file.get(), job.width, job.height)) {
+    case PngReader::kOpened:
+      if (job.width > kMaxImageSide || job.height > kMaxImageSide) job.status = Status::kImageTooLarge;
+      return;
+    case PngReader::kNotPng:
+      job.status = Status::kNotPngImage;
+      job.reason = path + " is not a PNG image";
+      return;
+    case PngReader::kNoMemory:
+      job.status = Status::kNoMemory;
+      return;
+    default:
+      if (HeaderTooLarge(file.get())) {
+        job.status = Status::kImageTooLarge;
+      } else {
+        job.status = Status::kNotPngImage;
+        job.reason = path + " has a damaged PNG header";
+      }
+      return;
+  }
 }
 
 // PrepareImage's work; the image may still be open in `reader` afterwards.
@@ -47,42 +74,46 @@ ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, PngReader
   ImageJob job;
   try {
     UniqueFile file;
-    uint32_t width = 0, height = 0;
-    job.fault = OpenImageFile(path, file, reader, width, height);
-    if (job.fault != ImageFault::kNone) return job;
-    job.width = width;
-    job.height = height;
+    OpenImageFile(path, file, reader, job);
+    if (job.status != Status::kOk) return job;
     const DecodedImage* decoded = reader.ReadPixels(kScreenGamma);
     if (decoded == nullptr) {
-      job.fault = ImageFault::kCannotDecode;
+      job.status = Status::kCannotDecode;
       return job;
     }
     DecodedImage image = *decoded;
     image.sourceBitDepth = reader.SourceBitDepth();
-    job.fault = FaultOf(PrepareImageBitmap(image, jpegQuality, job.bitmap));
+    TakeBitmapResult(PrepareImageBitmap(image, jpegQuality, job.bitmap), job);
   } catch (const std::bad_alloc&) {
     job.bitmap = PreparedBitmap{};
-    job.fault = ImageFault::kNoMemory;
+    job.status = Status::kNoMemory;
   }
   return job;
 }
 
 }  // namespace
 
-bool IsOpeningFault(ImageFault fault) {
-  return fault == ImageFault::kCannotOpen || fault == ImageFault::kReaderFailed ||
-         fault == ImageFault::kTooLarge;
+bool IsOpeningFault(Status status) {
+  return status == Status::kCannotOpenInput || status == Status::kNotPngImage ||
+         status == Status::kImageTooLarge;
 }
 
-ImageFault CheckImageOpens(const std::string& path) {
+ConversionResult ImageResult(const ImageJob& job, const std::string& path) {
+  ConversionResult result = MakeResult(job.status, {path});
+  if (!job.reason.empty()) result.message += " (" + job.reason + ")";
+  return result;
+}
+
+ImageJob CheckImageOpens(const std::string& path) {
+  ImageJob job;
   try {
     UniqueFile file;
     PngReader reader;
-    uint32_t width = 0, height = 0;
-    return OpenImageFile(path, file, reader, width, height);
+    OpenImageFile(path, file, reader, job);
   } catch (const std::bad_alloc&) {
-    return ImageFault::kNoMemory;
+    job.status = Status::kNoMemory;
   }
+  return job;
 }
 
 ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader) {

@@ -5,47 +5,39 @@
 
 #include "conversion/png_reader.h"
 #include "conversion/write_image_bitmap.h"
+#include "lumapress/status.h"
 
 namespace lumapress {
-
-// What went wrong with one input image, in the order a run meets the faults.
-enum class ImageFault {
-  kNone,
-  // Found while opening, before the output folder is checked:
-  kCannotOpen,    // the file cannot be opened for reading
-  kReaderFailed,  // not a PNG, a broken header, or no memory for the decoder
-  kTooLarge,      // wider or taller than a SWF bitmap can be
-  // Found while decoding and encoding:
-  kCannotDecode,        // corrupt or truncated image data
-  kNoMemory,            // memory ran out for this image
-  kEncoderUnavailable,  // the JPEG encoder could not be initialised
-  kEncodeFailed,        // the JPEG encoder or zlib reported an error
-};
-
-// True for the faults found before the output folder is checked.
-bool IsOpeningFault(ImageFault fault);
 
 // One input image decoded and encoded into its bitmap tag; no movie involved, so images can
 // be prepared on several threads at once.
 struct ImageJob {
-  ImageFault fault = ImageFault::kNone;
+  Status status = Status::kOk;  // kOk, or what went wrong with this image
+  std::string reason;           // the system's words for it, where there are any
+  std::string diagnostics;      // diagnostic lines of preparing it ("JPEG encoding error!")
   uint32_t width = 0;
   uint32_t height = 0;
   PreparedBitmap bitmap;
 };
 
+// True for the statuses found while opening an image (file, header, size): a run reports
+// them before it checks the output folder.
+bool IsOpeningFault(Status status);
+
+// The message for `job`'s status about the image at `path`, with the reason appended.
+ConversionResult ImageResult(const ImageJob& job, const std::string& path);
+
 // Images wider or taller than this cannot be stored: SWF bitmaps hold 16-bit sizes.
 inline constexpr uint32_t kMaxImageSide = 65535;
 
-// Only the checks of opening the PNG at `path` (file, header, size): one of the opening faults,
-// kNoMemory, or kNone. Reads no pixels. Never throws.
-ImageFault CheckImageOpens(const std::string& path);
+// Only the checks of opening the PNG at `path` (file, header, size): kOk, an opening fault
+// or kNoMemory, with its reason in `job`. Reads no pixels. Never throws.
+ImageJob CheckImageOpens(const std::string& path);
 
-// Opens, decodes and encodes the PNG at `path` for `jpegQuality`. Never throws.
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality);
-
-// The same with the caller's reader, which keeps its row memory for the next image: a thread
-// converting many images passes the same reader each time. No image is open afterwards.
+// Opens, decodes and encodes the PNG at `path` for `jpegQuality`. Never throws. `reader`
+// keeps its row memory for the next image: a thread converting many images passes the same
+// reader each time. No image is open in it afterwards.
 ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader);
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality);
 
 }  // namespace lumapress

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/run_conversion.h"
+#include "lumapress/convert.h"
 #include "support/png_maker.h"
 #include "support/swf_bitmaps.h"
 #include "support/swf_reader.h"
@@ -23,11 +23,7 @@ constexpr size_t kSettingBytes = 4;
 // Keeps each input fast: larger images are skipped before decoding.
 constexpr uint64_t kMaxFuzzPixels = uint64_t{1} << 20;
 
-class SilentUser : public lumapress::ConversionUser {
- public:
-  void ShowMessage(const std::string&) override {}
-  bool AskYesNo(const std::string&) override { return true; }
-};
+
 
 const std::string& WorkFolder() {
   static const std::string folder = [] {
@@ -111,13 +107,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.outputPath = settings.batchMode ? WorkFolder() : movie;
   fs::remove(movie);
 
-  SilentUser user;
+  lumapress::ConversionCallbacks callbacks;
+  callbacks.createFolder = [](std::string_view) { return true; };
   const std::vector<std::string> inputs = {input};
-  const int result = lumapress::RunConversion(settings, inputs, user);
-  if (result == 0) {
+  const lumapress::ConversionResult result = lumapress::RunConversion(settings, inputs, callbacks);
+  if (result.ok()) {
     CheckMovie(movie, settings);
   } else {
-    Check(result == -1 && !fs::exists(movie));
+    Check(!fs::exists(movie));
   }
   return 0;
 }

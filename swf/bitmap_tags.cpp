@@ -7,7 +7,6 @@
 #include <new>
 
 #include "jpeg/jpeg_properties.h"
-#include "swf/diagnostics.h"
 #include "swf/swf_writer.h"
 #include "swf/zlib_deflater.h"
 
@@ -134,13 +133,11 @@ BitmapResult EncodeJpegStream(std::span<const uint8_t> pixels, int32_t width, in
                               int32_t quality, int32_t channels, EncodedJpeg& jpeg) {
   JpegRecord record;
   if (!record.Init()) {
-    Diagnose("JPEG init error!");
     return BitmapResult::kEncoderUnavailable;
   }
   const size_t capacity = JpegWorstCaseSize(width, height);
   if (capacity > static_cast<size_t>(INT32_MAX)) {
     // The record's buffer size is a 32-bit field.
-    Diagnose("JPEG encoding error!");
     return BitmapResult::kEncodeFailed;
   }
   jpeg.buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
@@ -158,7 +155,6 @@ BitmapResult EncodeJpegStream(std::span<const uint8_t> pixels, int32_t width, in
   p.jpegColor = kJpegColorYCbCr;
   p.quality = quality;
   if (EncodeImage(p, kJpegModeBuffer) != kJpegOk) {
-    Diagnose("JPEG encoding error!");
     jpeg = EncodedJpeg{};
     return BitmapResult::kEncodeFailed;
   }

@@ -11,7 +11,7 @@
 #include <system_error>
 #include <vector>
 
-#include "swf/diagnostics.h"
+#include "common/diagnostics.h"
 #include "swf/stdio_file.h"
 #include "swf/zlib_deflater.h"
 
@@ -78,28 +78,29 @@ size_t ReadChunk(std::FILE* file, std::vector<uint8_t>& into) {
 
 }  // namespace
 
-int32_t CompressMovie(const std::string& inputPath, const std::string& outputPath) {
+int32_t CompressMovie(const std::string& inputPath, const std::string& outputPath,
+                      Diagnostics& diagnostics) {
   UniqueFile input(std::fopen(inputPath.c_str(), "rb"));
   if (!input) {
-    Diagnose("Couldn't open input file!\n");
+    diagnostics.Add("Couldn't open input file!\n");
     return kInputUnusable;
   }
   uint8_t header[kMovieHeaderBytes];
   if (std::fread(header, 1, sizeof header, input.get()) != sizeof header || header[0] != 'F' ||
       header[1] != 'W' || header[2] != 'S') {
-    Diagnose("Input file is not an uncompressed movie!\n");
+    diagnostics.Add("Input file is not an uncompressed movie!\n");
     return kInputUnusable;
   }
 
   TemporaryOutput output(outputPath);
   if (!output.file()) {
-    Diagnose("Couldn't open output file!\n");
+    diagnostics.Add("Couldn't open output file!\n");
     return kOutputNotCreated;
   }
   const uint8_t compressedHeader[kMovieHeaderBytes] = {
       'C', 'W', 'S', kCompressedVersion, header[4], header[5], header[6], header[7]};
   if (!output.Write(compressedHeader, sizeof compressedHeader)) {
-    Diagnose("Couldn't write output file!\n");
+    diagnostics.Add("Couldn't write output file!\n");
     return kWriteFailed;
   }
 
@@ -112,7 +113,7 @@ int32_t CompressMovie(const std::string& inputPath, const std::string& outputPat
   while (!finished) {
     const size_t got = ReadChunk(input.get(), in);
     if (std::ferror(input.get())) {
-      Diagnose("Couldn't read input file!\n");
+      diagnostics.Add("Couldn't read input file!\n");
       return kInputUnusable;
     }
     inputBytes += static_cast<int64_t>(got);
@@ -120,7 +121,7 @@ int32_t CompressMovie(const std::string& inputPath, const std::string& outputPat
     out.clear();
     if (!deflater.Append(std::span<const uint8_t>(in).first(got), finished, out) ||
         !output.Write(out.data(), out.size())) {
-      Diagnose("Couldn't write output file!\n");
+      diagnostics.Add("Couldn't write output file!\n");
       return kWriteFailed;
     }
     bodyBytes += static_cast<int64_t>(out.size());
@@ -128,14 +129,22 @@ int32_t CompressMovie(const std::string& inputPath, const std::string& outputPat
   input.reset();
 
   if (!output.Commit(outputPath)) {
-    Diagnose("Couldn't write output file!\n");
+    diagnostics.Add("Couldn't write output file!\n");
     return kWriteFailed;
   }
   const int64_t outputBytes = bodyBytes + static_cast<int64_t>(kMovieHeaderBytes);
-  DiagnoseFormat("- uncompressed input: %10lld bytes\n- compressed output : %10lld bytes\n\n",
+  diagnostics.AddFormat("- uncompressed input: %10lld bytes\n- compressed output : %10lld bytes\n\n",
                  static_cast<long long>(inputBytes), static_cast<long long>(outputBytes));
-  Diagnose("- done.\n");
+  diagnostics.Add("- done.\n");
   return static_cast<int32_t>(std::min<int64_t>(outputBytes, std::numeric_limits<int32_t>::max()));
+}
+
+int32_t CompressMovie(const std::string& inputPath, const std::string& outputPath) {
+  Diagnostics diagnostics;
+  const int32_t result = CompressMovie(inputPath, outputPath, diagnostics);
+  std::fwrite(diagnostics.Text().data(), 1, diagnostics.Text().size(), stdout);
+  std::fflush(stdout);
+  return result;
 }
 
 }  // namespace lumapress

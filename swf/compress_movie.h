@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/diagnostics.h"
+
 namespace lumapress {
 
 // Rewrites the uncompressed movie at inputPath ("FWS") as a zlib-compressed movie ("CWS",
@@ -14,6 +16,9 @@ namespace lumapress {
 //  -1 the input cannot be opened or read, or is not an uncompressed movie (left untouched);
 //  -2 the output cannot be created;
 //  -3 writing the output failed.
+// The statistics (or what failed) go to `diagnostics`; without it, to standard output.
+int32_t CompressMovie(const std::string& inputPath, const std::string& outputPath,
+                      Diagnostics& diagnostics);
 int32_t CompressMovie(const std::string& inputPath, const std::string& outputPath);
 
 }  // namespace lumapress

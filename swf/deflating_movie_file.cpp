@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "swf/diagnostics.h"
 
 namespace lumapress {
 namespace {
@@ -88,7 +87,7 @@ bool DeflatingMovieFile::WriteCompressed(std::span<const uint8_t> body, bool fin
   return true;
 }
 
-bool DeflatingMovieFile::Close() {
+bool DeflatingMovieFile::Close(Diagnostics& diagnostics) {
   if (!file_) return false;
   const int64_t uncompressedBytes = pendingStart_ + static_cast<int64_t>(pending_.size());
   if (!failed_) WriteCompressed(pending_, true);
@@ -104,10 +103,10 @@ bool DeflatingMovieFile::Close() {
   }
   if (std::fclose(file_.release()) != 0) failed_ = true;
   if (failed_) return false;
-  DiagnoseFormat("- uncompressed input: %10lld bytes\n- compressed output : %10lld bytes\n\n",
+  diagnostics.AddFormat("- uncompressed input: %10lld bytes\n- compressed output : %10lld bytes\n\n",
                  static_cast<long long>(uncompressedBytes),
                  static_cast<long long>(compressedBytes_ + kHeaderBytes));
-  Diagnose("- done.\n");
+  diagnostics.Add("- done.\n");
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/diagnostics.h"
 #include "swf/stdio_file.h"
 #include "swf/zlib_deflater.h"
 
@@ -35,9 +36,9 @@ class DeflatingMovieFile {
   bool Get(int64_t offset, std::span<uint8_t> into) const;
   // Body bytes before `offset` will not change again; compresses them once enough gathered.
   bool Settle(int64_t offset);
-  // Compresses the rest of the body, writes the compressed header, closes the file and prints
-  // the compression statistics. False when anything failed since Open.
-  bool Close();
+  // Compresses the rest of the body, writes the compressed header, closes the file and adds
+  // the compression statistics to `diagnostics`. False when anything failed since Open.
+  bool Close(Diagnostics& diagnostics);
 
  private:
   bool WriteCompressed(std::span<const uint8_t> body, bool finish);

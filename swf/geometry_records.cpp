@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <limits>
 
-#include "swf/diagnostics.h"
 #include "swf/swf_codes.h"
 #include "swf/swf_writer.h"
 
@@ -64,7 +63,7 @@ SwfWriter::FieldPair SwfWriter::FitMatrixPair(int32_t first, int32_t second,
                                               const char* overflowFormat, double x, double y) {
   FieldPair pair{std::max(SignedBitCount(first), SignedBitCount(second)), first, second};
   if (pair.bits > kMaxSignedFieldBits) {
-    DiagnoseFormat(overflowFormat, pair.bits, x, y);
+    diagnostics().AddFormat(overflowFormat, pair.bits, x, y);
     const int shift = pair.bits - kMaxSignedFieldBits;
     pair.first >>= shift;
     pair.second >>= shift;

@@ -76,7 +76,7 @@ void SwfBitStream::WriteBytes(std::span<const uint8_t> bytes) {
 
 int SwfBitStream::Close() {
   if (deflating_) {
-    if (!deflating_->Close()) failed_ = true;
+    if (!deflating_->Close(diagnostics_)) failed_ = true;
     deflating_.reset();
     return failed_ ? EOF : 0;
   }

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "common/diagnostics.h"
 #include "swf/deflating_movie_file.h"
 #include "swf/stdio_file.h"
 
@@ -50,6 +51,8 @@ class SwfBitStream {
   int Close();
 
   bool Failed() const { return failed_; }
+  // The diagnostic lines of this movie so far (compression statistics and the like).
+  Diagnostics& diagnostics() { return diagnostics_; }
   // Whole bytes emitted since Open; the offset of the next byte.
   int64_t BytesWritten() const { return bytesWritten_; }
 
@@ -72,6 +75,7 @@ class SwfBitStream {
   UniqueFile file_;                               // uncompressed output
   std::unique_ptr<DeflatingMovieFile> deflating_;  // compressed output
   bool failed_ = false;
+  Diagnostics diagnostics_;
 };
 
 }  // namespace lumapress

@@ -144,8 +144,8 @@ class SwfWriter : public SwfBitStream {
   void SettleClosedTags();
   // Sizes a MATRIX part; beyond 31 bits prints the overflow message and shifts both values
   // right until they fit.
-  static FieldPair FitMatrixPair(int32_t first, int32_t second, const char* overflowFormat,
-                                 double x, double y);
+  FieldPair FitMatrixPair(int32_t first, int32_t second, const char* overflowFormat, double x,
+                          double y);
   // NBits (5 bits), then both values.
   void WriteFieldPair(const FieldPair& pair);
   // One straight-edge record of deltas that fit 17 bits.

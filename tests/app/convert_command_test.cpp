@@ -8,7 +8,7 @@
 namespace lumapress {
 namespace {
 
-class RecordingUser : public ConversionUser {
+class RecordingUser : public DialogUser {
  public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   bool AskYesNo(const std::string& question) override {
@@ -19,14 +19,14 @@ class RecordingUser : public ConversionUser {
 };
 
 struct RecordingRunner {
-  int result = 0;
+  ConversionResult result = MakeResult(Status::kOk);
   int calls = 0;
   ConversionSettings settings;
   std::vector<std::string> inputs;
 
   ConversionRunner Runner() {
     return [this](const ConversionSettings& s, std::span<const std::string> paths,
-                  ConversionUser&) {
+                  DialogUser&) {
       ++calls;
       settings = s;
       inputs.assign(paths.begin(), paths.end());
@@ -49,13 +49,14 @@ TEST(ConvertCommand, EmptyListAndEmptyOutputShowOnlyTheListMessage) {
   RecordingRunner runner;
   const ConvertResult result = Convert(Fields(""), {}, user, runner.Runner());
   EXPECT_EQ(result.outcome, ConvertOutcome::NoInputImages);
-  EXPECT_EQ(user.messages, std::vector<std::string>{kNoInputMessage});
+  EXPECT_EQ(user.messages, std::vector<std::string>{"Please add at least one input image first."});
   EXPECT_EQ(runner.calls, 0);
 }
 
 TEST(ConvertCommand, EmptyOutputNamesFolderOrFileByMode) {
   for (const auto& [batchMode, message] :
-       {std::pair{true, kNoOutputFolderMessage}, std::pair{false, kNoOutputFileMessage}}) {
+       {std::pair{true, "Please select an output folder first."},
+        std::pair{false, "Please select an output file first."}}) {
     RecordingUser user;
     RecordingRunner runner;
     const ConvertResult result = Convert(Fields("", batchMode), kTwoImages, user, runner.Runner());
@@ -85,7 +86,7 @@ TEST(ConvertCommand, SuccessfulRunGetsTheSettingsAndShowsTheSuccessMessage) {
   fields.framesPerSecond = "12.9";
   const ConvertResult result = Convert(fields, kTwoImages, user, runner.Runner());
   EXPECT_EQ(result.outcome, ConvertOutcome::Converted);
-  EXPECT_EQ(user.messages, std::vector<std::string>{kConvertedMessage});
+  EXPECT_EQ(user.messages, std::vector<std::string>{"Conversion completed successfully."});
   ASSERT_EQ(runner.calls, 1);
   EXPECT_EQ(runner.inputs, kTwoImages);
   EXPECT_EQ(runner.settings.outputPath, "/out/");
@@ -95,14 +96,37 @@ TEST(ConvertCommand, SuccessfulRunGetsTheSettingsAndShowsTheSuccessMessage) {
   EXPECT_EQ(runner.settings.jpegQuality, 100);
 }
 
-TEST(ConvertCommand, StoppedRunAddsNoMessage) {
+TEST(ConvertCommand, StoppedRunShowsWhatStoppedIt) {
   RecordingUser user;
   RecordingRunner runner;
-  runner.result = -1;
+  runner.result = MakeResult(Status::kCannotOpenInput, {"/p/b.png"});
+  const ConvertResult result = Convert(Fields("/out/a.swf"), kTwoImages, user, runner.Runner());
+  EXPECT_EQ(result.outcome, ConvertOutcome::Stopped);
+  EXPECT_EQ(user.messages, std::vector<std::string>{"Cannot open input file /p/b.png!"});
+  EXPECT_EQ(runner.calls, 1);
+}
+
+TEST(ConvertCommand, NoToTheFolderQuestionAddsNoMessage) {
+  RecordingUser user;
+  RecordingRunner runner;
+  runner.result = MakeResult(Status::kFolderDeclined);
   const ConvertResult result = Convert(Fields("/out/a.swf"), kTwoImages, user, runner.Runner());
   EXPECT_EQ(result.outcome, ConvertOutcome::Stopped);
   EXPECT_TRUE(user.messages.empty());
-  EXPECT_EQ(runner.calls, 1);
+}
+
+TEST(ConvertCommand, SettingsTheLibraryRefusesNeverReachTheRun) {
+  RecordingUser user;
+  RecordingRunner runner;
+  DialogFields fields = Fields("/out/a.swf");
+  fields.delay = "100";
+  fields.framesPerSecond = "255";  // 25 501 frames per image: three images pass 65535
+  const std::vector<std::string> three = {"a.png", "b.png", "c.png"};
+  const ConvertResult result = Convert(fields, three, user, runner.Runner());
+  EXPECT_EQ(result.outcome, ConvertOutcome::Stopped);
+  EXPECT_EQ(user.messages,
+            std::vector<std::string>{"These settings make a movie of 76503 frames; a movie holds at most 65535."});
+  EXPECT_EQ(runner.calls, 0);
 }
 
 }  // namespace

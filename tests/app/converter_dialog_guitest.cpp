@@ -81,7 +81,7 @@ class ConverterDialogTest : public testing::Test {
 
   ConversionRunner Recorder() {
     return [this](const ConversionSettings& settings, std::span<const std::string> paths,
-                  ConversionUser&) {
+                  DialogUser&) {
       ++runs_;
       settings_ = settings;
       inputs_.assign(paths.begin(), paths.end());
@@ -155,7 +155,7 @@ class ConverterDialogTest : public testing::Test {
   ConverterDialog* dialog_ = nullptr;
   FakeChoosers* choosers_ = nullptr;
   int runs_ = 0;
-  int runResult_ = 0;
+  ConversionResult runResult_ = MakeResult(Status::kOk);
   ConversionSettings settings_;
   std::vector<std::string> inputs_;
 };
@@ -314,7 +314,7 @@ TEST_F(ConverterDialogTest, SuccessfulConvertPassesTheSettingsAndReports) {
   EXPECT_FALSE(settings_.batchMode);
   EXPECT_EQ(ListTexts().size(), 3u) << "the list is unchanged";
 
-  runResult_ = -1;  // a stopped run has told the user already
+  runResult_ = MakeResult(Status::kFolderDeclined);  // a No to the folder question says no more
   test::DismissingModalHook noDialogExpected;
   Click(wxID_OK);
   EXPECT_EQ(runs_, 2);
@@ -344,25 +344,7 @@ void WritePng(const std::filesystem::path& path, int width, int height) {
   std::fclose(file);
 }
 
-// True while the conversion driver is still the placeholder that converts nothing.
-bool ConversionIsPlaceholder() {
-  struct Probe : ConversionUser {
-    void ShowMessage(const std::string& text) override { placeholder = text.find("not available") != std::string::npos; }
-    bool AskYesNo(const std::string&) override { return false; }
-    bool placeholder = false;
-  } probe;
-  ConversionSettings settings;
-  settings.outputPath = "/nonexistent-lumapress-probe/probe.swf";
-  const std::vector<std::string> inputs = {"/nonexistent-lumapress-probe/probe.png"};
-  RunConversion(settings, inputs, probe);
-  return probe.placeholder;
-}
-
-// Needs the real conversion driver: until it is merged this test is skipped with a notice.
 TEST_F(ConverterDialogTest, RealConvertWritesACompressedMovie) {
-  if (ConversionIsPlaceholder()) {
-    GTEST_SKIP() << "NEEDS THE REAL RunConversion: this build has the placeholder driver";
-  }
   namespace fs = std::filesystem;
   const fs::path folder = fs::temp_directory_path() / "lumapress_dialog_convert_test";
   fs::remove_all(folder);

@@ -50,7 +50,7 @@ TEST(FieldExchange, TakesValidFieldsIntoSettings) {
 
 TEST(FieldExchange, RangeEndsAreAccepted) {
   for (const auto& [delay, quality, fps] :
-       {std::tuple{"0.01", "0", "1"}, std::tuple{"100", "100", "1000"}}) {
+       {std::tuple{"0.01", "0", "1"}, std::tuple{"100", "100", "255"}}) {
     DialogFields fields = ValidFields();
     fields.delay = delay;
     fields.quality = quality;
@@ -87,9 +87,10 @@ TEST(FieldExchange, RejectsEachFieldWithItsMessage) {
       {"quality huge", [](DialogFields f) { f.quality = "99999999999"; return f; },
        Field::Quality, "Please enter an integer."},
       {"fps 0.5", [](DialogFields f) { f.framesPerSecond = "0.5"; return f; },
-       Field::FramesPerSecond, "Please enter a number between 1 and 1000."},
-      {"fps 1001", [](DialogFields f) { f.framesPerSecond = "1001"; return f; },
-       Field::FramesPerSecond, "Please enter a number between 1 and 1000."},
+       Field::FramesPerSecond, "Please enter a number between 1 and 255."},
+      {"fps 256: the header holds the whole part in one byte",
+       [](DialogFields f) { f.framesPerSecond = "256"; return f; }, Field::FramesPerSecond,
+       "Please enter a number between 1 and 255."},
   };
   for (const auto& c : cases) {
     const ExchangeResult result = TakeFields(c.edit(ValidFields()));

@@ -42,10 +42,14 @@ TEST(CliOptions, EveryOptionReachesTheSettings) {
   EXPECT_EQ(o.inputs.size(), 2u);
 }
 
-TEST(CliOptions, ZeroJobsIsAUsageError) {
-  const ParsedCommandLine parsed = Parse({"-j", "0", "a.png"});
-  EXPECT_FALSE(parsed.options.has_value());
-  EXPECT_EQ(parsed.exitStatus, kExitUsage);
+TEST(CliOptions, JobCountsOutOfRangeStayOutOfRange) {
+  for (const char* jobs : {"0", "-3", "65", "99999999999"}) {
+    const ParsedCommandLine parsed = Parse({"-j", jobs, "a.png", "-o", "m.swf"});
+    ASSERT_TRUE(parsed.options.has_value()) << jobs;
+    EXPECT_EQ(CheckOptions(*parsed.options).value_or("(none)"),
+              "-j/--jobs: Please enter a number of jobs between 1 and 64.")
+        << jobs;
+  }
 }
 
 struct CheckCase {
@@ -57,15 +61,18 @@ struct CheckCase {
 TEST(CliOptions, ChecksRunInConvertsOrder) {
   const CheckCase cases[] = {
       {"all fine", {"a.png", "-o", "m.swf"}, nullptr},
-      {"range before empty list", {"-d", "0"}, "Please enter a delay (-d/--delay) between 0.01 and 100 seconds."},
-      {"delay too long", {"a.png", "-o", "m", "-d", "100.5"}, "Please enter a delay (-d/--delay) between 0.01 and 100 seconds."},
-      {"quality", {"a.png", "-o", "m", "-q", "101"}, "Please enter a quality (-q/--quality) between 0 and 100."},
-      {"negative quality", {"a.png", "-o", "m", "-q", "-1"}, "Please enter a quality (-q/--quality) between 0 and 100."},
-      {"rate", {"a.png", "-o", "m", "-r", "0.5"}, "Please enter a frame rate (-r/--fps) between 1 and 1000."},
+      {"range before empty list", {"-d", "0"}, "-d/--delay: Please enter a number between 0.01 and 100."},
+      {"delay too long", {"a.png", "-o", "m", "-d", "100.5"}, "-d/--delay: Please enter a number between 0.01 and 100."},
+      {"delay not a number", {"a.png", "-o", "m", "-d", "nan"}, "-d/--delay: Please enter a number between 0.01 and 100."},
+      {"quality", {"a.png", "-o", "m", "-q", "101"}, "-q/--quality: Please enter an integer between 0 and 100."},
+      {"negative quality", {"a.png", "-o", "m", "-q", "-1"}, "-q/--quality: Please enter an integer between 0 and 100."},
+      {"rate", {"a.png", "-o", "m", "-r", "0.5"}, "-r/--fps: Please enter a number between 1 and 255."},
+      {"rate over the header's byte", {"a.png", "-o", "m", "-r", "1000"}, "-r/--fps: Please enter a number between 1 and 255."},
+      {"infinite rate", {"a.png", "-o", "m", "-r", "inf"}, "-r/--fps: Please enter a number between 1 and 255."},
       {"empty list before output", {}, "Please add at least one input image first."},
-      {"no output file", {"a.png"}, "Please select an output file first."},
-      {"no output folder", {"a.png", "-b"}, "Please select an output folder first."},
-      {"edges of the ranges", {"a.png", "-o", "m", "-d", "0.01", "-q", "0", "-r", "1000"}, nullptr},
+      {"no output file", {"a.png"}, "-o/--output: Please select an output file first."},
+      {"no output folder", {"a.png", "-b"}, "-o/--output: Please select an output folder first."},
+      {"edges of the ranges", {"a.png", "-o", "m", "-d", "0.01", "-q", "0", "-r", "255"}, nullptr},
   };
   for (const CheckCase& c : cases) {
     const ParsedCommandLine parsed = Parse(c.args);

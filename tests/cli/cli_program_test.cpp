@@ -68,11 +68,14 @@ struct UsageCase {
 TEST_F(CliProgramTest, UsageErrorsExitWithTwo) {
   const UsageCase cases[] = {
       {"empty list", {"-o", "m.swf"}, "Please add at least one input image first.\n"},
-      {"no output file", {"a.png"}, "Please select an output file first.\n"},
-      {"no output folder", {"-b", "a.png"}, "Please select an output folder first.\n"},
-      {"delay", {"-d", "0", "a.png", "-o", "m"}, "Please enter a delay (-d/--delay) between 0.01 and 100 seconds.\n"},
-      {"quality", {"-q", "101", "a.png", "-o", "m"}, "Please enter a quality (-q/--quality) between 0 and 100.\n"},
-      {"rate", {"--fps", "1001", "a.png", "-o", "m"}, "Please enter a frame rate (-r/--fps) between 1 and 1000.\n"},
+      {"no output file", {"a.png"}, "-o/--output: Please select an output file first.\n"},
+      {"no output folder", {"-b", "a.png"}, "-o/--output: Please select an output folder first.\n"},
+      {"delay", {"-d", "0", "a.png", "-o", "m"}, "-d/--delay: Please enter a number between 0.01 and 100.\n"},
+      {"quality", {"-q", "101", "a.png", "-o", "m"}, "-q/--quality: Please enter an integer between 0 and 100.\n"},
+      {"rate", {"--fps", "256", "a.png", "-o", "m"}, "-r/--fps: Please enter a number between 1 and 255.\n"},
+      {"jobs", {"-j", "0", "a.png", "-o", "m"}, "-j/--jobs: Please enter a number of jobs between 1 and 64.\n"},
+      {"frames", {"-d", "100", "-r", "255", "a.png", "b.png", "c.png", "-o", "m"},
+       "These settings make a movie of 76503 frames; a movie holds at most 65535.\n"},
   };
   for (const UsageCase& c : cases) {
     const Outcome outcome = Run(c.args);
@@ -114,7 +117,7 @@ TEST_F(CliProgramTest, ConvertsAndKeepsDiagnosticsOffStdout) {
 TEST_F(CliProgramTest, StoppedRunExitsWithOne) {
   const Outcome outcome = Run({"-o", Path("m.swf"), Png("a.png", 1), Path("missing.png")});
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.err, "Cannot open input file " + Path("missing.png") + "!\n");
+  EXPECT_EQ(outcome.err, "Cannot open input file " + Path("missing.png") + "! (No such file or directory)\n");
   EXPECT_EQ(outcome.out, "");
   EXPECT_FALSE(fs::exists(Path("m.swf")));
 }

@@ -2,27 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "conversion/run_conversion.h"
+#include "lumapress/convert.h"
 #include "support/swf_reader.h"
 #include "support/temp_folder.h"
 
 namespace lumapress::test {
 
-// Records the run's messages and answers the folder question as told.
-class RecordingUser : public ConversionUser {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  bool AskYesNo(const std::string& question) override {
-    questions.push_back(question);
-    return answer;
-  }
+// What a front end would show of a run: its closing message (none after a No to the folder
+// question) and the questions asked, answered as told.
+struct RecordingUser {
   std::vector<std::string> messages;
   std::vector<std::string> questions;
   bool answer = true;
 };
+
+using ProgressCallback = std::function<bool(const ConversionProgress&)>;
 
 class ConversionTest : public ::testing::Test {
  protected:
@@ -35,8 +34,20 @@ class ConversionTest : public ::testing::Test {
   // An 8-bit RGBA image with varying alpha.
   std::string AlphaPng(const std::string& name, uint32_t width, uint32_t height);
 
+  // 0 when the run converted everything, else -1 with its message recorded.
   int Convert(const std::vector<std::string>& inputs, const ProgressCallback& progress = {}) {
-    return RunConversion(settings_, inputs, user_, progress);
+    ConversionCallbacks callbacks;
+    callbacks.progress = progress;
+    callbacks.createFolder = [this](std::string_view question) {
+      user_.questions.emplace_back(question);
+      return user_.answer;
+    };
+    result_ = RunConversion(settings_, inputs, callbacks);
+    if (result_.ok()) return 0;
+    if (result_.status != Status::kFolderDeclined && result_.status != Status::kCancelled) {
+      user_.messages.push_back(result_.message);
+    }
+    return -1;
   }
 
   // Main-timeline tag codes of a movie, End tag included.
@@ -45,6 +56,7 @@ class ConversionTest : public ::testing::Test {
   TempFolder folder_;
   ConversionSettings settings_;
   RecordingUser user_;
+  ConversionResult result_;
 };
 
 }  // namespace lumapress::test

@@ -30,7 +30,7 @@ TEST_F(ConversionTest, MissingSecondInputLeavesNoMovieAndKeepsTheOldOne) {
   std::ofstream(settings_.outputPath) << "previous movie";
   const std::string missing = Path("missing.png");
   EXPECT_EQ(Convert({FlatPng("a.png", 4, 4, 1), missing, FlatPng("c.png", 4, 4, 2)}), -1);
-  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + missing + "!"});
+  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + missing + "! (No such file or directory)"});
   EXPECT_EQ(Slurp(settings_.outputPath), "previous movie");
   EXPECT_EQ(EntriesIn(folder_.path()), 3u);  // a.png, c.png, movie.swf: no temporary file
 }
@@ -42,7 +42,7 @@ TEST_F(ConversionTest, BatchKeepsMoviesFinishedBeforeAFailure) {
   fs::create_directory(settings_.outputPath);
   const std::string missing = Path("b.png");
   EXPECT_EQ(Convert({FlatPng("a.png", 4, 4, 1), missing, FlatPng("c.png", 4, 4, 2)}), -1);
-  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + missing + "!"});
+  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + missing + "! (No such file or directory)"});
   EXPECT_EQ(ReadSwfFile(Path("out/a.swf")).frameCount, 13);
   EXPECT_FALSE(fs::exists(Path("out/b.swf")));
   EXPECT_FALSE(fs::exists(Path("out/c.swf")));
@@ -53,7 +53,8 @@ TEST_F(ConversionTest, NotAPngStopsWithTheReaderMessage) {
   settings_.outputPath = Path("movie.swf");
   std::ofstream(Path("fake.png")) << "\xFF\xD8\xFF\xE0 not a png";
   EXPECT_EQ(Convert({Path("fake.png")}), -1);
-  EXPECT_EQ(user_.messages, std::vector<std::string>{"PNG reader initialisation failed."});
+  EXPECT_EQ(user_.messages,
+            std::vector<std::string>{"PNG reader initialisation failed. (" + Path("fake.png") + " is not a PNG image)"});
   EXPECT_FALSE(fs::exists(settings_.outputPath));
 }
 

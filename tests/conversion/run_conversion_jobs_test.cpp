@@ -54,6 +54,24 @@ class BatchJobsTest : public ConversionTest, public ::testing::WithParamInterfac
   }
 };
 
+// Each movie's statistics reach the caller together, named after their movie, in list order,
+// whichever worker wrote the movie.
+TEST_P(BatchJobsTest, DiagnosticsNameTheirMovieInListOrder) {
+  fs::create_directory(settings_.outputPath);
+  const std::vector<std::string> inputs = ManyInputs();
+  std::vector<std::string> movies;
+  ConversionCallbacks callbacks;
+  callbacks.diagnostics = [&](const std::string& moviePath, std::string_view text) {
+    movies.push_back(moviePath);
+    EXPECT_EQ(text.rfind("- uncompressed input: ", 0), 0u) << text;
+    EXPECT_TRUE(text.ends_with("- done.\n")) << text;
+  };
+  ASSERT_TRUE(RunConversion(settings_, inputs, callbacks).ok());
+  std::vector<std::string> expected;
+  for (size_t i = 0; i < inputs.size(); ++i) expected.push_back(MovieOf(i));
+  EXPECT_EQ(movies, expected);
+}
+
 TEST_P(BatchJobsTest, EveryMovieIsCommittedAndReportedInListOrder) {
   fs::create_directory(settings_.outputPath);
   const std::vector<std::string> inputs = ManyInputs();
@@ -109,7 +127,7 @@ TEST_P(BatchJobsTest, OpeningFaultOfTheFirstImageComesBeforeTheQuestion) {
   inputs[0] = Path("missing.png");
   EXPECT_EQ(Convert(inputs), -1);
   EXPECT_TRUE(user_.questions.empty());
-  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + inputs[0] + "!"});
+  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + inputs[0] + "! (No such file or directory)"});
   EXPECT_FALSE(fs::exists(Path("new")));
 }
 
@@ -118,7 +136,7 @@ TEST_P(BatchJobsTest, MissingFirstImageLeavesAnExistingFolderEmpty) {
   std::vector<std::string> inputs = ManyInputs();
   inputs[0] = Path("missing.png");
   EXPECT_EQ(Convert(inputs), -1);
-  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + inputs[0] + "!"});
+  EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + inputs[0] + "! (No such file or directory)"});
   EXPECT_EQ(EntriesIn(settings_.outputPath), 0u);  // movies written ahead are discarded
 }
 
@@ -129,6 +147,40 @@ TEST_P(BatchJobsTest, AcceptedFolderReceivesEveryMovie) {
   EXPECT_EQ(EntriesIn(settings_.outputPath), kManyImages);
 }
 
-INSTANTIATE_TEST_SUITE_P(Jobs, BatchJobsTest, ::testing::Values(0u, 1u, 2u, 3u, 32u));
+INSTANTIATE_TEST_SUITE_P(Jobs, BatchJobsTest, ::testing::Values(1u, 2u, 3u, 32u));
+
+// Movies are a function of their inputs and settings alone: the number of jobs, and so the
+// order in which the workers finish, changes no byte, in either mode.
+TEST_F(ConversionTest, EveryJobCountWritesTheSameBytes) {
+  std::vector<std::string> inputs;
+  for (uint32_t i = 0; i < 7; ++i) {
+    const std::string name = "m" + std::to_string(i) + ".png";
+    switch (i % 3) {
+      case 0: inputs.push_back(PhotoPng(name, 40 + 7 * i, 30)); break;
+      case 1: inputs.push_back(FlatPng(name, 9 + i, 5, uint8_t(40 * i))); break;
+      default: inputs.push_back(AlphaPng(name, 20, 11 + i)); break;
+    }
+  }
+  for (const int32_t quality : {80, 100}) {
+    settings_.jpegQuality = quality;
+    for (const unsigned jobs : {1u, 2u, 3u, 8u}) {
+      settings_.jobs = jobs;
+      settings_.batchMode = false;
+      settings_.outputPath = Path("show" + std::to_string(jobs) + ".swf");
+      ASSERT_EQ(Convert(inputs), 0) << jobs;
+      settings_.batchMode = true;
+      settings_.outputPath = Path("batch" + std::to_string(jobs));
+      ASSERT_EQ(Convert(inputs), 0) << jobs;
+      if (jobs == 1) continue;
+      EXPECT_EQ(ReadFileBytes(Path("show" + std::to_string(jobs) + ".swf")), ReadFileBytes(Path("show1.swf")))
+          << "quality " << quality << ", " << jobs << " jobs";
+      for (uint32_t i = 0; i < inputs.size(); ++i) {
+        const std::string name = "/m" + std::to_string(i) + ".swf";
+        EXPECT_EQ(ReadFileBytes(Path("batch" + std::to_string(jobs)) + name), ReadFileBytes(Path("batch1") + name))
+            << name << ", quality " << quality << ", " << jobs << " jobs";
+      }
+    }
+  }
+}
 
 }  // namespace lumapress::test

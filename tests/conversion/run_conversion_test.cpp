@@ -193,11 +193,12 @@ TEST_F(ConversionTest, ControlFileAddsLoaderSpriteAndImageCount) {
 TEST_F(ConversionTest, FrameCountFollowsDelayAndRate) {
   settings_.outputPath = Path("movie.swf");
   settings_.delaySeconds = 1.0f;
-  settings_.framesPerSecond = 999.9f;
+  settings_.framesPerSecond = 254.9f;
   ASSERT_EQ(Convert({FlatPng("a.png", 2, 2, 0)}), 0);
   const SwfMovie movie = ReadSwfFile(settings_.outputPath);
-  EXPECT_EQ(movie.frameCount, 1000);
-  EXPECT_EQ(movie.TagsWithCode(kShowFrame).size(), 1000u);
+  EXPECT_EQ(movie.frameRate, 254 << 8) << "the header holds the rate's whole part";
+  EXPECT_EQ(movie.frameCount, 255) << "the frames follow the unrounded rate";
+  EXPECT_EQ(movie.TagsWithCode(kShowFrame).size(), 255u);
 }
 
 // --- Bitmap forms

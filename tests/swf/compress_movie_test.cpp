@@ -60,8 +60,8 @@ void ExpectCompressedFormOf(std::span<const uint8_t> movie, std::span<const uint
 TEST(CompressMovie, SmallMovieBecomesItsCompressedForm) {
   ScratchDir dir;
   const auto movie = SmallMovie(dir, "in.swf");
-  CapturedDiagnostics diagnostics;
-  const int32_t size = CompressMovie(dir.Path("in.swf"), dir.Path("out.swf"));
+  Diagnostics diagnostics;
+  const int32_t size = CompressMovie(dir.Path("in.swf"), dir.Path("out.swf"), diagnostics);
   const auto compressed = ReadFileBytes(dir.Path("out.swf"));
   EXPECT_EQ(static_cast<size_t>(size), compressed.size());
   EXPECT_EQ(ToHex(std::span(compressed).first(10)), Hex("43 57 53 06 52 00 00 00 78 DA"));
@@ -70,7 +70,7 @@ TEST(CompressMovie, SmallMovieBecomesItsCompressedForm) {
   std::snprintf(expected, sizeof expected,
                 "- uncompressed input: %10d bytes\n- compressed output : %10d bytes\n\n- done.\n",
                 82, size);
-  EXPECT_EQ(diagnostics.text(), expected);
+  EXPECT_EQ(diagnostics.Text(), expected);
   const SwfMovie read = ReadSwf(compressed);
   EXPECT_TRUE(read.compressed);
   EXPECT_EQ(read.frameCount, 1);
@@ -100,18 +100,18 @@ TEST(CompressMovie, VersionByteIsAlwaysSix) {
 
 TEST(CompressMovie, MissingInputIsReported) {
   ScratchDir dir;
-  CapturedDiagnostics diagnostics;
-  EXPECT_EQ(CompressMovie(dir.Path("none.swf"), dir.Path("out.swf")), -1);
-  EXPECT_EQ(diagnostics.text(), "Couldn't open input file!\n");
+  Diagnostics diagnostics;
+  EXPECT_EQ(CompressMovie(dir.Path("none.swf"), dir.Path("out.swf"), diagnostics), -1);
+  EXPECT_EQ(diagnostics.Text(), "Couldn't open input file!\n");
   EXPECT_TRUE(dir.Entries().empty());
 }
 
 TEST(CompressMovie, OutputInAMissingFolderLeavesTheInputAsItWas) {
   ScratchDir dir;
   const auto movie = SmallMovie(dir, "m.swf");
-  CapturedDiagnostics diagnostics;
-  EXPECT_EQ(CompressMovie(dir.Path("m.swf"), dir.Path("missing/m.swf")), -2);
-  EXPECT_EQ(diagnostics.text(), "Couldn't open output file!\n");
+  Diagnostics diagnostics;
+  EXPECT_EQ(CompressMovie(dir.Path("m.swf"), dir.Path("missing/m.swf"), diagnostics), -2);
+  EXPECT_EQ(diagnostics.Text(), "Couldn't open output file!\n");
   EXPECT_EQ(ReadFileBytes(dir.Path("m.swf")), movie);
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"m.swf"}));
 }
@@ -169,8 +169,8 @@ TEST(CompressMovie, MoviesLargerThan16MiBRoundTrip) {
   const int32_t length = writer.Finish();
   ASSERT_GT(length, 16 * 1024 * 1024);
   const auto movie = ReadFileBytes(dir.Path("big.swf"));
-  CapturedDiagnostics diagnostics;
-  const int32_t size = CompressMovie(dir.Path("big.swf"), dir.Path("big.swf"));
+  Diagnostics diagnostics;
+  const int32_t size = CompressMovie(dir.Path("big.swf"), dir.Path("big.swf"), diagnostics);
   const auto compressed = ReadFileBytes(dir.Path("big.swf"));
   EXPECT_EQ(static_cast<size_t>(size), compressed.size());
   ExpectCompressedFormOf(movie, compressed);

@@ -143,7 +143,6 @@ TEST(CompressedMovie, WriteErrorsOnAFullDeviceFailTheMovie) {
 
 TEST(CompressedMovie, PrintsTheCompressionStatistics) {
   ScratchDir dir;
-  CapturedDiagnostics diagnostics;
   SwfWriter writer(64, 48, 12, 6);
   ASSERT_TRUE(writer.OpenCompressedMovie(dir.Path("m.swf"), 1));
   writer.ShowFrame();
@@ -153,7 +152,7 @@ TEST(CompressedMovie, PrintsTheCompressionStatistics) {
   std::snprintf(expected, sizeof expected,
                 "- uncompressed input: %10d bytes\n- compressed output : %10d bytes\n\n- done.\n",
                 length, static_cast<int>(bytes.size()));
-  EXPECT_EQ(diagnostics.text(), expected);
+  EXPECT_EQ(writer.diagnostics().Text(), expected);
 }
 
 // compress2's stream, for comparing with the deflater fed in pieces.

@@ -193,12 +193,13 @@ TEST(SwfGeometry, WideMatrixFieldsReadBackAndOverflowsAreShiftedInto31Bits) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    CapturedDiagnostics diagnostics;
+    std::string diagnostics;
     const auto bytes = BytesAfterHeader([&](SwfWriter& w) {
       w.WriteMatrixScale(c.sx, c.sy);
       w.WriteMatrixRotate(c.r0, c.r1);
       w.WriteMatrixTranslate(c.x, c.y);
       w.AlignToByte();
+      diagnostics = w.diagnostics().Text();
     });
     SwfBitReader reader(bytes);
     const SwfMatrix m = ReadMatrix(reader);
@@ -213,7 +214,7 @@ TEST(SwfGeometry, WideMatrixFieldsReadBackAndOverflowsAreShiftedInto31Bits) {
     EXPECT_EQ(m.translateBits, c.expected.translateBits);
     EXPECT_EQ(m.translateX, c.expected.translateX);
     EXPECT_EQ(m.translateY, c.expected.translateY);
-    EXPECT_EQ(diagnostics.text(), c.diagnostics);
+    EXPECT_EQ(diagnostics, c.diagnostics);
   }
 }
 

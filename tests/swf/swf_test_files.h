@@ -14,7 +14,6 @@
 #include "support/hex.h"
 #include "support/swf_reader.h"
 #include "support/temp_folder.h"
-#include "swf/diagnostics.h"
 #include "swf/swf_bit_stream.h"
 #include "swf/swf_writer.h"
 
@@ -38,19 +37,6 @@ class ScratchDir {
   std::filesystem::path Root() const { return folder_.path(); }
 
   TempFolder folder_;
-};
-
-// Collects diagnostics while alive, then restores the previous sink.
-class CapturedDiagnostics {
- public:
-  CapturedDiagnostics()
-      : previous_(SetDiagnosticsSink([this](std::string_view text) { text_ += text; })) {}
-  ~CapturedDiagnostics() { SetDiagnosticsSink(std::move(previous_)); }
-  const std::string& text() const { return text_; }
-
- private:
-  std::string text_;
-  DiagnosticsSink previous_;
 };
 
 // The hex text of `expected`, normalised to ToHex's form for side-by-side failures.

@@ -1,0 +1,7 @@
+#include "lumapress/version.h"
+
+namespace lumapress {
+
+const char* Version() { return LUMAPRESS_VERSION_STRING; }
+
+}  // namespace lumapress

@@ -1,0 +1,63 @@
+#pragma once
+
+// Every way a conversion can end, with one fixed message text per status.
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "lumapress/export.h"
+
+namespace lumapress {
+
+enum class Status : int {
+  kOk = 0,
+  // The caller stopped the run.
+  kCancelled,
+  kFolderDeclined,  // No to the output-folder question; front ends show nothing more
+  // Settings, checked before any file is touched.
+  kDelayOutOfRange,
+  kQualityOutOfRange,
+  kFrameRateOutOfRange,
+  kJobsOutOfRange,
+  kNoInputs,
+  kNoOutputFile,
+  kNoOutputFolder,
+  kTooManyFrames,
+  // Output paths, checked before anything is written.
+  kOutputIsInput,
+  kOutputIsControlFile,
+  kOutputCollision,
+  kOutputNotAFile,
+  // One image.
+  kCannotOpenInput,
+  kNotPngImage,
+  kImageTooLarge,
+  kCannotDecode,
+  kNoMemory,
+  kEncoderUnavailable,
+  kCannotEncode,
+  // Writing a movie.
+  kCannotWriteOutput,
+  kControlPathTooLong,
+  kMovieTooLarge,
+};
+
+// The status's fixed text. "%s" marks where a value (a path, a number) goes, in order.
+LUMAPRESS_API std::string_view StatusText(Status status);
+
+// The text with each "%s" replaced by the next of `values`.
+LUMAPRESS_API std::string StatusMessage(Status status, std::initializer_list<std::string_view> values = {});
+
+// How a call ended: the status to branch on, and the message to show, with the values of
+// this run filled in (and the system's reason appended where one is known).
+struct ConversionResult {
+  Status status = Status::kOk;
+  std::string message;
+
+  bool ok() const { return status == Status::kOk; }
+};
+
+LUMAPRESS_API ConversionResult MakeResult(Status status, std::initializer_list<std::string_view> values = {});
+
+}  // namespace lumapress
