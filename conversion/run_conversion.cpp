@@ -192,7 +192,9 @@ class ConversionRun {
     } catch (const std::bad_alloc&) {
       slot.written = MakeResult(Status::kNoMemory, {inputs_[index]});
     }
-    slot.job.bitmap = {};  // the movie is on disk now
+    // The movie is on disk now. Only the tag goes: the committing thread may be reading the
+    // rest of the job meanwhile.
+    slot.job.bitmap.tag = {};
   }
 
   // Moves a finished batch movie into place, or says why it could not be written.

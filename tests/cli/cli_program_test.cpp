@@ -23,11 +23,6 @@ struct Outcome {
   std::string err;
 };
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -46,8 +41,8 @@ class CliProgramTest : public ::testing::Test {
     const int raw = std::system(command.c_str());
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = Slurp(Path("stdout.txt"));
-    outcome.err = Slurp(Path("stderr.txt"));
+    outcome.out = ReadFileText(Path("stdout.txt"));
+    outcome.err = ReadFileText(Path("stderr.txt"));
     return outcome;
   }
 
@@ -147,10 +142,10 @@ TEST_F(CliProgramTest, JobCountGivesByteIdenticalFiles) {
       batch.insert(batch.end(), inputs.begin(), inputs.end());
       ASSERT_EQ(Run(batch).status, 0);
     }
-    EXPECT_EQ(Slurp(Path("s1.swf")), Slurp(Path("s4.swf"))) << "quality " << quality;
+    EXPECT_EQ(ReadFileText(Path("s1.swf")), ReadFileText(Path("s4.swf"))) << "quality " << quality;
     for (uint32_t i = 0; i < 5; ++i) {
       const std::string name = "/i" + std::to_string(i) + ".swf";
-      EXPECT_EQ(Slurp(Path("b1") + name), Slurp(Path("b4") + name)) << name << " quality " << quality;
+      EXPECT_EQ(ReadFileText(Path("b1") + name), ReadFileText(Path("b4") + name)) << name << " quality " << quality;
     }
   }
 }

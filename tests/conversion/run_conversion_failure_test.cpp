@@ -14,14 +14,7 @@ namespace {
 
 constexpr char kQuestion[] = "The specified output directory doesn't exist.\nWould you like to create it?";
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-size_t EntriesIn(const std::string& folder) {
-  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
+size_t EntriesIn(const std::string& folder) { return FolderEntries(folder).size(); }
 
 }  // namespace
 
@@ -31,7 +24,7 @@ TEST_F(ConversionTest, MissingSecondInputLeavesNoMovieAndKeepsTheOldOne) {
   const std::string missing = Path("missing.png");
   EXPECT_EQ(Convert({FlatPng("a.png", 4, 4, 1), missing, FlatPng("c.png", 4, 4, 2)}), -1);
   EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + missing + "! (No such file or directory)"});
-  EXPECT_EQ(Slurp(settings_.outputPath), "previous movie");
+  EXPECT_EQ(ReadFileText(settings_.outputPath), "previous movie");
   EXPECT_EQ(EntriesIn(folder_.path()), 3u);  // a.png, c.png, movie.swf: no temporary file
 }
 
@@ -87,7 +80,7 @@ TEST_F(ConversionTest, UnwritableOutputStopsWithWriteMessage) {
   settings_.outputPath = Path("plain/movie.swf");
   EXPECT_EQ(Convert({FlatPng("a.png", 4, 4, 1)}), -1);
   EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot write output file " + settings_.outputPath + "!"});
-  EXPECT_EQ(Slurp(Path("plain")), "a file, not a folder");
+  EXPECT_EQ(ReadFileText(Path("plain")), "a file, not a folder");
 }
 
 TEST_F(ConversionTest, FolderThatCannotBeCreatedStopsWithWriteMessage) {
@@ -148,7 +141,7 @@ TEST_F(ConversionTest, CancelFromProgressLeavesFilesAsAfterAFailure) {
             -1);
   EXPECT_EQ(seen, std::vector<size_t>{1});
   EXPECT_TRUE(user_.messages.empty());
-  EXPECT_EQ(Slurp(settings_.outputPath), "previous movie");
+  EXPECT_EQ(ReadFileText(settings_.outputPath), "previous movie");
 
   settings_.batchMode = true;
   settings_.outputPath = Path("out");
@@ -182,9 +175,9 @@ TEST_F(ConversionTest, BatchNameOfANonPngInputNeverReplacesIt) {
   settings_.batchMode = true;
   // A PNG whose name ends in .swf, in the output folder itself.
   fs::copy_file(FlatPng("a.png", 4, 4, 1), Path("clip.swf"));
-  const std::string before = Slurp(Path("clip.swf"));
+  const std::string before = ReadFileText(Path("clip.swf"));
   EXPECT_EQ(Convert({Path("clip.swf")}), 0);
-  EXPECT_EQ(Slurp(Path("clip.swf")), before);
+  EXPECT_EQ(ReadFileText(Path("clip.swf")), before);
   EXPECT_EQ(ReadSwfFile(Path("clip.swf.swf")).frameCount, 13);
 }
 
