@@ -67,9 +67,10 @@ int RunCli(int argc, const char* const* argv) {
   // The writer's diagnostics reach stdout only when asked for.
   ScopedDiagnosticsSink sink(options.verbose ? DiagnosticsSink{} : DiagnosticsSink([](std::string_view) {}));
   ProgressBar bar(stderr, !options.quiet && isatty(STDERR_FILENO), options.inputs.size());
-  TerminalUser user(stdin, stderr, isatty(STDIN_FILENO), options.createFolder, bar);
+  TerminalUser user(stdin, stderr, isatty(STDIN_FILENO), options.createFolder, bar, options.inputs);
   std::vector<ConversionProgress> converted;
-  const int status = RunConversion(options.settings, options.inputs, user,
+  const std::vector<std::string> paths = EntryPaths(options.inputs);
+  const int status = RunConversion(options.settings, paths, user,
                                    [&](const ConversionProgress& progress) {
                                      bar.Update(progress.imagesDone);
                                      if (options.verbose) converted.push_back(progress);

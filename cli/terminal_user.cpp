@@ -11,6 +11,10 @@ void TerminalUser::ShowMessage(const std::string& text) {
   std::fflush(err_);
 }
 
+void TerminalUser::ShowInputMessage(const std::string& text, size_t inputIndex) {
+  ShowMessage(inputIndex < inputs_.size() ? text + EntryLocation(inputs_[inputIndex]) : text);
+}
+
 bool TerminalUser::AskYesNo(const std::string& question) {
   if (answerYes_) return true;
   bar_.Clear();

@@ -68,6 +68,12 @@ class RunReporter {
     stopped_ = true;
   }
 
+  // The same for a message about the input at `index`.
+  void StopAtInput(const std::string& message, size_t index) {
+    if (!stopped_) user_.ShowInputMessage(message, index);
+    stopped_ = true;
+  }
+
   // False when the callback cancels the run.
   bool Report(const ConversionProgress& done) {
     if (progress_ && !progress_(done)) {
@@ -114,7 +120,7 @@ class SingleMovieRun {
       try {
         converted = ConvertOne(index);
       } catch (const std::bad_alloc&) {
-        Stop(WithPath(kNoMemory, inputs_[index]));
+        StopAtInput(WithPath(kNoMemory, inputs_[index]), index);
       }
       if (!converted) {
         Abandon();
@@ -135,11 +141,11 @@ class SingleMovieRun {
     LaunchUpTo(index + jobs_);
     ImageJob job = prepared_[index].get();
     const std::string& input = inputs_[index];
-    if (IsOpeningFault(job.fault)) return Stop(FaultMessage(job.fault, input)) == 0;
+    if (IsOpeningFault(job.fault)) return StopAtInput(FaultMessage(job.fault, input), index) == 0;
 
     const std::string& moviePath = settings_.outputPath;
     if (!folderCreated_ && !CheckOutputFolder(moviePath)) return false;
-    if (job.fault != ImageFault::kNone) return Stop(FaultMessage(job.fault, input)) == 0;
+    if (job.fault != ImageFault::kNone) return StopAtInput(FaultMessage(job.fault, input), index) == 0;
 
     if (index == 0) {
       writer_ = std::make_unique<SwfWriter>(static_cast<int32_t>(job.width),
@@ -187,6 +193,12 @@ class SingleMovieRun {
 
   int Stop(const std::string& message) {
     reporter_.Stop(message);
+    Abandon();
+    return -1;
+  }
+
+  int StopAtInput(const std::string& message, size_t index) {
+    reporter_.StopAtInput(message, index);
     Abandon();
     return -1;
   }
@@ -260,7 +272,7 @@ class BatchRun {
       try {
         converted = CommitOne(index);
       } catch (const std::bad_alloc&) {
-        reporter_.Stop(WithPath(kNoMemory, inputs_[index]));
+        reporter_.StopAtInput(WithPath(kNoMemory, inputs_[index]), index);
       }
       if (!converted) {
         Abandon();
@@ -392,17 +404,17 @@ class BatchRun {
     WaitFor(index, Stage::kPrepared);
     Slot& slot = slots_[index];
     const std::string& input = inputs_[index];
-    if (IsOpeningFault(slot.fault)) return Stop(FaultMessage(slot.fault, input));
+    if (IsOpeningFault(slot.fault)) return StopAtInput(FaultMessage(slot.fault, input), index);
 
     const std::string moviePath = BatchMoviePath(batchFolder_, input);
     if (!folderCreated_ && !CheckOutputFolder(moviePath)) return false;
-    if (slot.fault != ImageFault::kNone) return Stop(FaultMessage(slot.fault, input));
+    if (slot.fault != ImageFault::kNone) return StopAtInput(FaultMessage(slot.fault, input), index);
     AllowWrites();
 
     const ConversionProgress done{index + 1, inputs_.size(), input, moviePath,
                                   std::string(BitmapFormName(slot.form)), frames_};
     WaitFor(index, Stage::kWritten);
-    const bool committed = CommitWritten(slot, moviePath, input);
+    const bool committed = CommitWritten(slot, moviePath, index);
     slot.temporaryPath.clear();
     // The window moves on by one image; its estimate is ready before a worker can see it.
     const size_t entering = index + lookAhead_;
@@ -416,11 +428,13 @@ class BatchRun {
   }
 
   // Moves the finished movie into place, or says why it could not be written.
-  bool CommitWritten(const Slot& slot, const std::string& moviePath, const std::string& input) {
+  bool CommitWritten(const Slot& slot, const std::string& moviePath, size_t index) {
     switch (slot.outcome) {
       case BatchOutcome::kWritten: break;
       case BatchOutcome::kControlPathTooLong: DiscardMovie(slot.temporaryPath); return Stop(kControlPathTooLong);
-      case BatchOutcome::kNoMemory: DiscardMovie(slot.temporaryPath); return Stop(WithPath(kNoMemory, input));
+      case BatchOutcome::kNoMemory:
+        DiscardMovie(slot.temporaryPath);
+        return StopAtInput(WithPath(kNoMemory, inputs_[index]), index);
       case BatchOutcome::kCannotWrite:
         DiscardMovie(slot.temporaryPath);
         return Stop(WithPath(kCannotWriteOutput, moviePath));
@@ -469,6 +483,11 @@ class BatchRun {
   // Always false, for `return Stop(...)` in the checks.
   bool Stop(const std::string& message) {
     reporter_.Stop(message);
+    return false;
+  }
+
+  bool StopAtInput(const std::string& message, size_t index) {
+    reporter_.StopAtInput(message, index);
     return false;
   }
 

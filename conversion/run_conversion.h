@@ -26,6 +26,12 @@ class ConversionUser {
   virtual ~ConversionUser() = default;
   // A message with one OK button.
   virtual void ShowMessage(const std::string& text) = 0;
+  // A message about one input image, the one at `inputIndex` in the run's list. Shown like any
+  // other message unless the front end knows more about where that input came from.
+  virtual void ShowInputMessage(const std::string& text, size_t inputIndex) {
+    static_cast<void>(inputIndex);
+    ShowMessage(text);
+  }
   // A Yes/No question; true means Yes.
   virtual bool AskYesNo(const std::string& question) = 0;
 };

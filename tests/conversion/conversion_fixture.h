@@ -15,11 +15,17 @@ namespace lumapress::test {
 class RecordingUser : public ConversionUser {
  public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  // Recorded as messages too; inputIndexes says which input each one was about.
+  void ShowInputMessage(const std::string& text, size_t inputIndex) override {
+    messages.push_back(text);
+    inputIndexes.push_back(inputIndex);
+  }
   bool AskYesNo(const std::string& question) override {
     questions.push_back(question);
     return answer;
   }
   std::vector<std::string> messages;
+  std::vector<size_t> inputIndexes;
   std::vector<std::string> questions;
   bool answer = true;
 };
