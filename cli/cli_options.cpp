@@ -62,8 +62,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
       app.add_option("inputs", paths, "PNG images, in display order")->type_name("INPUT.png");
   const CLI::Option* listsOption =
       app.add_option("--inputs-from", lists,
-                     "Also the images listed in FILE, one path per line (- reads standard input; "
-                     "blank lines and lines starting with # are skipped); may be repeated")
+                     "Also the images listed in FILE, one path per line (- reads standard input)")
           ->type_name("FILE")
           ->allow_extra_args(false);
   app.add_option("-o,--output", options.settings.outputPath,
