@@ -61,7 +61,7 @@ class ConversionRun {
       try {
         committed = CommitOne(index);
       } catch (const std::bad_alloc&) {
-        committed = MakeResult(Status::kNoMemory, {inputs_[index]});
+        committed = AboutInput(MakeResult(Status::kNoMemory, {inputs_[index]}), index);
       }
       if (!committed.ok()) {
         Abandon();
@@ -114,12 +114,12 @@ class ConversionRun {
     const std::string& input = inputs_[index];
     const std::string moviePath = settings_.batchMode ? BatchMoviePath(batchFolder_, input) : settings_.outputPath;
     Report(moviePath, slot.job.diagnostics);
-    if (IsOpeningFault(slot.job.status)) return ImageResult(slot.job, input);
+    if (IsOpeningFault(slot.job.status)) return AboutInput(ImageResult(slot.job, input), index);
 
     if (!folderCreated_) {
       if (auto checked = CheckOutputFolder(moviePath); !checked.ok()) return checked;
     }
-    if (slot.job.status != Status::kOk) return ImageResult(slot.job, input);
+    if (slot.job.status != Status::kOk) return AboutInput(ImageResult(slot.job, input), index);
     pipeline_->AllowWrites();
 
     const ConversionProgress done{index + 1, inputs_.size(), input, moviePath,
@@ -190,7 +190,7 @@ class ConversionRun {
       }
       slot.diagnostics = writer.diagnostics().Take();
     } catch (const std::bad_alloc&) {
-      slot.written = MakeResult(Status::kNoMemory, {inputs_[index]});
+      slot.written = AboutInput(MakeResult(Status::kNoMemory, {inputs_[index]}), index);
     }
     // The movie is on disk now. Only the tag goes: the committing thread may be reading the
     // rest of the job meanwhile.
@@ -215,6 +215,11 @@ class ConversionRun {
       case MovieStart::kControlPathTooLong: return MakeResult(Status::kControlPathTooLong);
     }
     return MakeResult(Status::kOk);
+  }
+
+  static ConversionResult AboutInput(ConversionResult result, size_t index) {
+    result.inputIndex = index;
+    return result;
   }
 
   void Report(const std::string& moviePath, const std::string& text) const {

@@ -75,6 +75,41 @@ TEST_F(ConversionTest, OversizedImageIsRefused) {
   EXPECT_FALSE(fs::exists(settings_.outputPath));
 }
 
+struct InputFaultCase {
+  const char* what;
+  bool batch;
+  unsigned jobs;
+};
+
+// Front ends that know where each input came from (a list file and line) hear which input a
+// message is about; messages about the output name no input.
+TEST_F(ConversionTest, MessagesAboutAnInputNameItsIndex) {
+  const InputFaultCase cases[] = {
+      {"single movie, one job", false, 1},
+      {"single movie, three jobs", false, 3},
+      {"batch, one job", true, 1},
+      {"batch, three jobs", true, 3},
+  };
+  const std::string a = FlatPng("a.png", 4, 4, 1), b = FlatPng("b.png", 4, 4, 2), d = FlatPng("d.png", 4, 4, 3);
+  std::ofstream(Path("fake.png")) << "not a png";
+  for (const InputFaultCase& c : cases) {
+    for (const std::string& bad : {Path("missing.png"), Path("fake.png")}) {
+      user_ = {};
+      settings_.batchMode = c.batch;
+      settings_.jobs = c.jobs;
+      settings_.outputPath = c.batch ? folder_.path() : Path("movie.swf");
+      EXPECT_EQ(Convert({a, b, bad, d}), -1) << c.what;
+      EXPECT_EQ(user_.messages.size(), 1u) << c.what;
+      EXPECT_EQ(user_.inputIndexes, std::vector<size_t>{2}) << c.what << ", " << bad;
+    }
+    user_ = {};
+    settings_.outputPath = c.batch ? Path("a.png/out") : Path("a.png/movie.swf");
+    EXPECT_EQ(Convert({a}), -1) << c.what;
+    EXPECT_EQ(user_.messages.size(), 1u) << c.what;
+    EXPECT_TRUE(user_.inputIndexes.empty()) << c.what << ": " << user_.messages[0];
+  }
+}
+
 TEST_F(ConversionTest, UnwritableOutputStopsWithWriteMessage) {
   std::ofstream(Path("plain")) << "a file, not a folder";
   settings_.outputPath = Path("plain/movie.swf");
