@@ -2,24 +2,28 @@
 
 namespace lumapress {
 
-ConvertResult Convert(const DialogFields& fields, std::span<const std::string> inputPaths,
-                      ConversionUser& user, const ConversionRunner& run) {
-  const ExchangeResult taken = TakeFields(fields);
+ConvertCheck CheckConvert(const DialogFields& fields, std::span<const std::string> inputPaths,
+                          ConversionUser& user) {
+  ExchangeResult taken = TakeFields(fields);
   if (taken.error) {
     user.ShowMessage(taken.error->message);
-    return {ConvertOutcome::InvalidField, taken.error->field};
+    return {ConvertOutcome::InvalidField, taken.error->field, {}};
   }
   if (inputPaths.empty()) {
     user.ShowMessage(kNoInputMessage);
-    return {ConvertOutcome::NoInputImages, std::nullopt};
+    return {ConvertOutcome::NoInputImages, std::nullopt, {}};
   }
   if (taken.settings.outputPath.empty()) {
     user.ShowMessage(taken.settings.batchMode ? kNoOutputFolderMessage : kNoOutputFileMessage);
-    return {ConvertOutcome::NoOutputPath, std::nullopt};
+    return {ConvertOutcome::NoOutputPath, std::nullopt, {}};
   }
-  if (run(taken.settings, inputPaths, user) != 0) return {ConvertOutcome::Stopped, std::nullopt};
+  return {ConvertOutcome::Ready, std::nullopt, std::move(taken.settings)};
+}
+
+ConvertOutcome ReportRunEnd(int status, ConversionUser& user) {
+  if (status != 0) return ConvertOutcome::Stopped;
   user.ShowMessage(kConvertedMessage);
-  return {ConvertOutcome::Converted, std::nullopt};
+  return ConvertOutcome::Converted;
 }
 
 }  // namespace lumapress

@@ -1,11 +1,13 @@
-# The dialog's logic without any toolkit: field exchange, the input list, the output path rules
-# and the Convert checks. Included by app/ and by its tests, so the tests also build where the
+# The dialog's logic without any toolkit: field exchange, the input list, the output path rules,
+# the Convert checks, the conversion's worker thread and the progress texts. Included by app/ and by its tests, so the tests also build where the
 # dialog program does not (the sanitizer build).
 if(NOT TARGET lumapress_app_logic)
   add_library(lumapress_app_logic STATIC
     ${CMAKE_CURRENT_LIST_DIR}/convert_command.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/conversion_thread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/field_exchange.cpp
     ${CMAKE_CURRENT_LIST_DIR}/input_list.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/output_path.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/output_path.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/run_progress.cpp)
   target_link_libraries(lumapress_app_logic PUBLIC lumapress_core)
 endif()

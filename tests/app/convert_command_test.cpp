@@ -18,23 +18,6 @@ class RecordingUser : public ConversionUser {
   std::vector<std::string> messages;
 };
 
-struct RecordingRunner {
-  int result = 0;
-  int calls = 0;
-  ConversionSettings settings;
-  std::vector<std::string> inputs;
-
-  ConversionRunner Runner() {
-    return [this](const ConversionSettings& s, std::span<const std::string> paths,
-                  ConversionUser&) {
-      ++calls;
-      settings = s;
-      inputs.assign(paths.begin(), paths.end());
-      return result;
-    };
-  }
-};
-
 DialogFields Fields(const std::string& output, bool batchMode = false) {
   DialogFields fields = ShowSettings(DefaultSettings());
   fields.outputPath = output;
@@ -46,63 +29,61 @@ const std::vector<std::string> kTwoImages = {"/p/a.png", "/p/b.png"};
 
 TEST(ConvertCommand, EmptyListAndEmptyOutputShowOnlyTheListMessage) {
   RecordingUser user;
-  RecordingRunner runner;
-  const ConvertResult result = Convert(Fields(""), {}, user, runner.Runner());
-  EXPECT_EQ(result.outcome, ConvertOutcome::NoInputImages);
+  const ConvertCheck check = CheckConvert(Fields(""), {}, user);
+  EXPECT_EQ(check.outcome, ConvertOutcome::NoInputImages);
   EXPECT_EQ(user.messages, std::vector<std::string>{kNoInputMessage});
-  EXPECT_EQ(runner.calls, 0);
 }
 
 TEST(ConvertCommand, EmptyOutputNamesFolderOrFileByMode) {
   for (const auto& [batchMode, message] :
        {std::pair{true, kNoOutputFolderMessage}, std::pair{false, kNoOutputFileMessage}}) {
     RecordingUser user;
-    RecordingRunner runner;
-    const ConvertResult result = Convert(Fields("", batchMode), kTwoImages, user, runner.Runner());
-    EXPECT_EQ(result.outcome, ConvertOutcome::NoOutputPath);
+    const ConvertCheck check = CheckConvert(Fields("", batchMode), kTwoImages, user);
+    EXPECT_EQ(check.outcome, ConvertOutcome::NoOutputPath);
     EXPECT_EQ(user.messages, std::vector<std::string>{message});
-    EXPECT_EQ(runner.calls, 0);
   }
 }
 
 TEST(ConvertCommand, FieldErrorsComeBeforeEveryOtherCheck) {
   RecordingUser user;
-  RecordingRunner runner;
   DialogFields fields = Fields("");
   fields.delay = "0";
-  const ConvertResult result = Convert(fields, {}, user, runner.Runner());
-  EXPECT_EQ(result.outcome, ConvertOutcome::InvalidField);
-  EXPECT_EQ(result.invalidField, Field::Delay);
+  const ConvertCheck check = CheckConvert(fields, {}, user);
+  EXPECT_EQ(check.outcome, ConvertOutcome::InvalidField);
+  EXPECT_EQ(check.invalidField, Field::Delay);
   EXPECT_EQ(user.messages,
             std::vector<std::string>{"Please enter a number between 0.01 and 100."});
-  EXPECT_EQ(runner.calls, 0);
 }
 
-TEST(ConvertCommand, SuccessfulRunGetsTheSettingsAndShowsTheSuccessMessage) {
+TEST(ConvertCommand, PassedChecksHandOverTheSettingsWithoutAMessage) {
   RecordingUser user;
-  RecordingRunner runner;
   DialogFields fields = Fields("/out/", true);
   fields.framesPerSecond = "12.9";
-  const ConvertResult result = Convert(fields, kTwoImages, user, runner.Runner());
-  EXPECT_EQ(result.outcome, ConvertOutcome::Converted);
-  EXPECT_EQ(user.messages, std::vector<std::string>{kConvertedMessage});
-  ASSERT_EQ(runner.calls, 1);
-  EXPECT_EQ(runner.inputs, kTwoImages);
-  EXPECT_EQ(runner.settings.outputPath, "/out/");
-  EXPECT_TRUE(runner.settings.batchMode);
-  EXPECT_EQ(runner.settings.framesPerSecond, 12.9f);
-  EXPECT_EQ(runner.settings.delaySeconds, 1.0f);
-  EXPECT_EQ(runner.settings.jpegQuality, 100);
+  const ConvertCheck check = CheckConvert(fields, kTwoImages, user);
+  EXPECT_EQ(check.outcome, ConvertOutcome::Ready);
+  EXPECT_FALSE(check.invalidField);
+  EXPECT_TRUE(user.messages.empty());
+  EXPECT_EQ(check.settings.outputPath, "/out/");
+  EXPECT_TRUE(check.settings.batchMode);
+  EXPECT_EQ(check.settings.framesPerSecond, 12.9f);
+  EXPECT_EQ(check.settings.delaySeconds, 1.0f);
+  EXPECT_EQ(check.settings.jpegQuality, 100);
 }
 
-TEST(ConvertCommand, StoppedRunAddsNoMessage) {
-  RecordingUser user;
-  RecordingRunner runner;
-  runner.result = -1;
-  const ConvertResult result = Convert(Fields("/out/a.swf"), kTwoImages, user, runner.Runner());
-  EXPECT_EQ(result.outcome, ConvertOutcome::Stopped);
-  EXPECT_TRUE(user.messages.empty());
-  EXPECT_EQ(runner.calls, 1);
+TEST(ConvertCommand, OnlyACompleteRunShowsTheSuccessMessage) {
+  const struct {
+    int status;
+    ConvertOutcome outcome;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {0, ConvertOutcome::Converted, {kConvertedMessage}},
+      {-1, ConvertOutcome::Stopped, {}},  // the run has told the user why
+  };
+  for (const auto& c : cases) {
+    RecordingUser user;
+    EXPECT_EQ(ReportRunEnd(c.status, user), c.outcome) << c.status;
+    EXPECT_EQ(user.messages, c.messages) << c.status;
+  }
 }
 
 }  // namespace

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
+#include <chrono>
 #include <string>
 
 namespace lumapress::test {
@@ -66,6 +69,28 @@ inline void ProcessEvents() {
     wxTheApp->ProcessPendingEvents();
     wxYield();
   }
+}
+
+// Runs an event loop of its own, as the dialog's modal loop does, calling `tick` every
+// `interval` until `done` holds; false when `limit` passes first.
+template <typename Done, typename Tick>
+bool RunEventLoopUntil(Done done, Tick tick, std::chrono::milliseconds interval,
+                       std::chrono::seconds limit) {
+  wxEvtHandler owner;
+  wxTimer timer(&owner);
+  wxGUIEventLoop loop;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  bool finished = done();
+  owner.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    tick();
+    finished = done();
+    if (finished || std::chrono::steady_clock::now() > deadline) loop.Exit();
+  });
+  if (finished) return true;
+  timer.Start(static_cast<int>(interval.count()));
+  loop.Run();
+  timer.Stop();
+  return finished;
 }
 
 }  // namespace lumapress::test
