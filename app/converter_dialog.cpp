@@ -303,7 +303,14 @@ void ConverterDialog::SetSizeLimits() {
   // The smallest size has room for the progress panel, so a run never needs a larger window.
   progress_->Show();
   GetSizer()->SetSizeHints(this);
+  minClientSize_ = GetMinClientSize();
   progress_->Hide();
+  // wxGTK learns the window's frame as it shows the window and then shifts the smallest window
+  // size by what it had assumed; what must hold is the smallest client size.
+  Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+    if (event.IsShown()) SetMinClientSize(minClientSize_);
+    event.Skip();
+  });
 
   // The first size is the classic layout's, within the screen's free area and never below
   // the smallest.

@@ -116,6 +116,7 @@ class ConverterDialog : public wxDialog, private RunListener {
   InputList inputs_;
   std::unique_ptr<ConversionThread> run_;
   bool closeWhenStopped_ = false;  // Quit during a run: close once it has stopped
+  wxSize minClientSize_;           // with room for the progress panel
 
   wxListCtrl* list_ = nullptr;
   wxTextCtrl* delay_ = nullptr;

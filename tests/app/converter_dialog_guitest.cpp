@@ -30,6 +30,7 @@
 namespace lumapress {
 namespace {
 
+using test::EndlessRun;
 using test::ExpectMessage;
 using test::ProcessEvents;
 
@@ -78,26 +79,6 @@ class ExpectFileChosen : public wxExpectModalBase<wxFileDialog, ExpectFileChosen
 
  private:
   wxString path_;
-};
-
-// A conversion call that reports an image every few milliseconds until a report returns false.
-class EndlessRun {
- public:
-  ConversionCall Call() {
-    return [this](const ConversionSettings&, std::span<const std::string> paths, ConversionUser&,
-                  const ProgressCallback& progress) {
-      for (size_t done = 1;; ++done) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        ConversionProgress report;
-        report.imagesDone = std::min(done, paths.size() - 1);
-        report.imageCount = paths.size();
-        if (!progress(report)) break;
-      }
-      stopped = true;
-      return -1;
-    };
-  }
-  std::atomic<bool> stopped = false;
 };
 
 class ConverterDialogTest : public testing::Test {

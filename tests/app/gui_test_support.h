@@ -11,8 +11,14 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <span>
 #include <string>
+#include <thread>
+
+#include "app/conversion_thread.h"
 
 namespace lumapress::test {
 
@@ -70,6 +76,26 @@ inline void ProcessEvents() {
     wxYield();
   }
 }
+
+// A conversion call that reports an image every few milliseconds until a report returns false.
+class EndlessRun {
+ public:
+  ConversionCall Call() {
+    return [this](const ConversionSettings&, std::span<const std::string> paths, ConversionUser&,
+                  const ProgressCallback& progress) {
+      for (size_t done = 1;; ++done) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ConversionProgress report;
+        report.imagesDone = std::min(done, paths.size() - 1);
+        report.imageCount = paths.size();
+        if (!progress(report)) break;
+      }
+      stopped = true;
+      return -1;
+    };
+  }
+  std::atomic<bool> stopped = false;
+};
 
 // Runs an event loop of its own, as the dialog's modal loop does, calling `tick` every
 // `interval` until `done` holds; false when `limit` passes first.
