@@ -12,22 +12,23 @@ constexpr int kTickMilliseconds = 1000;  // the clock shows whole seconds
 
 wxString Text(const std::string& text) { return wxString::FromUTF8(text); }
 
-// A line whose text may change during a run without changing the dialog's layout: long file
-// names are shortened in the middle.
-wxStaticText* AddLine(wxWindow* parent, int id) {
+// A line whose text changes during a run without changing the dialog's layout: it is as wide
+// as `widest` at least, and a longer text (a long file name) is shortened in the middle.
+wxStaticText* AddLine(wxWindow* parent, int id, const std::string& widest) {
   auto* line = new wxStaticText(parent, id, wxString(), wxDefaultPosition, wxDefaultSize,
                                 wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
-  line->SetMinSize(wxSize(1, line->GetCharHeight()));
+  line->SetMinSize(wxSize(line->GetTextExtent(Text(widest)).x, line->GetCharHeight()));
   return line;
 }
 
 }  // namespace
 
 ProgressPanel::ProgressPanel(wxWindow* parent) : wxPanel(parent, wxID_ANY), ticker_(this) {
-  image_ = AddLine(this, kProgressImageId);
+  image_ = AddLine(this, kProgressImageId, "");
   bar_ = new wxGauge(this, kProgressBarId, 1);
   cancel_ = new wxButton(this, kStopRunId, "Cancel");
-  times_ = AddLine(this, kProgressTimesId);
+  elapsed_ = AddLine(this, kProgressElapsedId, ElapsedLine(std::chrono::hours(99)));
+  remaining_ = AddLine(this, kProgressRemainingId, kStoppingText);
 
   const int gap = ConvertDialogToPixels(wxSize(4, 2)).x;
   auto* barRow = new wxBoxSizer(wxHORIZONTAL);
@@ -36,7 +37,8 @@ ProgressPanel::ProgressPanel(wxWindow* parent) : wxPanel(parent, wxID_ANY), tick
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(image_, wxSizerFlags().Expand());
   sizer->Add(barRow, wxSizerFlags().Expand().Border(wxTOP | wxBOTTOM, gap / 2));
-  sizer->Add(times_, wxSizerFlags().Expand());
+  sizer->Add(elapsed_, wxSizerFlags().Expand());
+  sizer->Add(remaining_, wxSizerFlags().Expand());
   SetSizer(sizer);
 
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ShowTimes(); });
@@ -65,7 +67,7 @@ void ProgressPanel::ImagesDone(size_t imagesDone) {
 void ProgressPanel::Stopping() {
   stopping_ = true;
   cancel_->Disable();
-  times_->SetLabel(kStoppingText);
+  remaining_->SetLabel(kStoppingText);
 }
 
 void ProgressPanel::Stop() {
@@ -74,9 +76,10 @@ void ProgressPanel::Stop() {
 }
 
 void ProgressPanel::ShowTimes() {
-  if (!clock_ || stopping_) return;
+  if (!clock_) return;
   const auto now = RunClock::Clock::now();
-  times_->SetLabel(Text(TimeLine(clock_->Elapsed(now), clock_->Remaining(now))));
+  elapsed_->SetLabel(Text(ElapsedLine(clock_->Elapsed(now))));
+  if (!stopping_) remaining_->SetLabel(Text(RemainingLine(clock_->Remaining(now))));
 }
 
 }  // namespace lumapress

@@ -19,13 +19,14 @@ namespace lumapress {
 enum ProgressId : int {
   kProgressImageId = 1017,  // "Image 3 of 10: beach.png"
   kProgressBarId = 1018,
-  kProgressTimesId = 1019,  // elapsed and remaining time
-  kStopRunId = 1020,        // Cancel: stop after the current image
+  kStopRunId = 1019,  // Cancel: stop after the current image
+  kProgressElapsedId = 1020,
+  kProgressRemainingId = 1021,
 };
 
-// A run's progress inside the dialog: the image under way with its file name, a bar, the elapsed
-// and remaining time (brought up to date every second), and Cancel, whose click goes to the
-// parent as a button event of kStopRunId.
+// A run's progress inside the dialog: the image under way with its file name, a bar with Cancel
+// (whose click goes to the parent as a button event of kStopRunId), and the elapsed and
+// remaining time, brought up to date every second.
 class ProgressPanel : public wxPanel {
  public:
   explicit ProgressPanel(wxWindow* parent);
@@ -36,7 +37,8 @@ class ProgressPanel : public wxPanel {
   void Stopping();
   void Stop();
 
-  static constexpr const char* kStoppingText = "Stopping after the current image...";
+  // Shown in place of the remaining time once Cancel has been clicked.
+  static constexpr const char* kStoppingText = "Stopping after this image...";
 
  private:
   void ShowTimes();
@@ -48,7 +50,8 @@ class ProgressPanel : public wxPanel {
 
   wxStaticText* image_ = nullptr;
   wxGauge* bar_ = nullptr;
-  wxStaticText* times_ = nullptr;
+  wxStaticText* elapsed_ = nullptr;
+  wxStaticText* remaining_ = nullptr;
   wxButton* cancel_ = nullptr;
 };
 

@@ -39,9 +39,10 @@ std::string ImageLine(size_t imagesDone, std::span<const std::string> inputPaths
          ": " + parts.name + parts.extension;
 }
 
-std::string TimeLine(seconds elapsed, std::optional<seconds> remaining) {
-  return "Elapsed time: " + FormatDuration(elapsed) +
-         "   Remaining time: " + (remaining ? FormatDuration(*remaining) : "unknown");
+std::string ElapsedLine(seconds elapsed) { return "Elapsed time: " + FormatDuration(elapsed); }
+
+std::string RemainingLine(std::optional<seconds> remaining) {
+  return "Remaining time: " + (remaining ? FormatDuration(*remaining) : std::string("unknown"));
 }
 
 std::string FormatDuration(seconds duration) {

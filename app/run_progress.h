@@ -35,8 +35,10 @@ class RunClock {
 // last one once all are).
 std::string ImageLine(size_t imagesDone, std::span<const std::string> inputPaths);
 
-// "Elapsed time: 0:00:07   Remaining time: 0:00:16", or "unknown" while nothing is known.
-std::string TimeLine(std::chrono::seconds elapsed, std::optional<std::chrono::seconds> remaining);
+// "Elapsed time: 0:00:07".
+std::string ElapsedLine(std::chrono::seconds elapsed);
+// "Remaining time: 0:00:16", or "Remaining time: unknown" while nothing is known.
+std::string RemainingLine(std::optional<std::chrono::seconds> remaining);
 
 // Hours, minutes and seconds: "0:00:07", "12:03:59".
 std::string FormatDuration(std::chrono::seconds duration);
