@@ -151,7 +151,9 @@ void ConverterDialog::CreateControls() {
 
   // The labels of all groups share one width, so the fields line up from group to group.
   int labelWidth = 0;
-  for (wxStaticText* label : fieldLabels_) labelWidth = std::max(labelWidth, label->GetBestSize().x);
+  for (wxStaticText* label : fieldLabels_) {
+    labelWidth = std::max(labelWidth, label->GetBestSize().x);
+  }
   for (wxStaticText* label : fieldLabels_) label->SetMinSize(wxSize(labelWidth, -1));
   FitCheckBoxText(settings, output, batchMode_);
 

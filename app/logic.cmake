@@ -1,6 +1,6 @@
 # The dialog's logic without any toolkit: field exchange, the input list, the output path rules,
-# the Convert checks, the conversion's worker thread and the progress texts. Included by app/ and by its tests, so the tests also build where the
-# dialog program does not (the sanitizer build).
+# the Convert checks, the conversion's worker thread and the progress texts. Included by app/ and
+# by its tests, so the tests also build where the dialog program does not (the sanitizer build).
 if(NOT TARGET lumapress_app_logic)
   add_library(lumapress_app_logic STATIC
     ${CMAKE_CURRENT_LIST_DIR}/convert_command.cpp

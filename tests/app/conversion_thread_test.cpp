@@ -104,8 +104,9 @@ TEST(ConversionThread, RunsTheCallOnAWorkerAndReportsOnTheDialogThreadInOrder) {
   std::vector<std::string> seenInputs;
   std::vector<std::string> worker;  // what the call saw, in its order
   ConversionThread thread(dialog.Poster(), listener,
-                          [&](const ConversionSettings& settings, std::span<const std::string> inputs,
-                              ConversionUser& user, const ProgressCallback& progress) {
+                          [&](const ConversionSettings& settings,
+                              std::span<const std::string> inputs, ConversionUser& user,
+                              const ProgressCallback& progress) {
                             callThread = std::this_thread::get_id();
                             seen = settings;
                             seenInputs.assign(inputs.begin(), inputs.end());

@@ -158,29 +158,32 @@ class ConverterDialogTest : public testing::Test {
     return {dialog_->FindWindow(kRemoveId)->IsEnabled(), dialog_->FindWindow(kUpId)->IsEnabled(),
             dialog_->FindWindow(kDownId)->IsEnabled()};
   }
-  // The ids of the controls a person edits, and whether each is enabled now.
+  // The controls a person edits or starts a run with.
+  static constexpr int kSettingIds[] = {kInputListId,   kAddId,           kDelayId,
+                                        kQualityId,     kControlFileId,   kControlFileBrowseId,
+                                        kFramesPerSecondId, kBatchModeId, kOutputPathId,
+                                        kOutputBrowseId, wxID_OK};
+  // Each setting's id and whether it is enabled now.
   std::vector<std::pair<int, bool>> SettingsEnabled() {
     dialog_->UpdateWindowUI(wxUPDATE_UI_RECURSE);
     std::vector<std::pair<int, bool>> states;
-    for (int id : {int(kInputListId), int(kAddId), int(kDelayId), int(kQualityId),
-                   int(kControlFileId), int(kControlFileBrowseId), int(kFramesPerSecondId),
-                   int(kBatchModeId), int(kOutputPathId), int(kOutputBrowseId), int(wxID_OK)}) {
-      states.emplace_back(id, dialog_->FindWindow(id)->IsEnabled());
-    }
+    for (int id : kSettingIds) states.emplace_back(id, dialog_->FindWindow(id)->IsEnabled());
     return states;
   }
   static std::vector<std::pair<int, bool>> AllSettings(bool enabled) {
     std::vector<std::pair<int, bool>> states;
-    for (int id : {int(kInputListId), int(kAddId), int(kDelayId), int(kQualityId),
-                   int(kControlFileId), int(kControlFileBrowseId), int(kFramesPerSecondId),
-                   int(kBatchModeId), int(kOutputPathId), int(kOutputBrowseId), int(wxID_OK)}) {
-      states.emplace_back(id, enabled);
-    }
+    for (int id : kSettingIds) states.emplace_back(id, enabled);
     return states;
   }
   void AddThree() {
     choosers_->images = {"/pics/A.png", "/pics/B.png", "/pics/C.png"};
     Click(kAddId);
+  }
+  // A fresh dialog converting with `call`, with three images and an output file.
+  void OpenReadyToConvert(ConversionCall call) {
+    Open(nullptr, std::move(call));
+    AddThree();
+    Edit(kOutputPathId)->ChangeValue("/out/show.swf");
   }
   // Lets the dialog's loop run until the conversion has ended.
   bool WaitForRunEnd(std::chrono::seconds limit = std::chrono::seconds(10)) {
@@ -432,9 +435,7 @@ class SteppedRun {
 
 TEST_F(ConverterDialogTest, SettingsAreDisabledAndProgressShownWhileARunIsActive) {
   SteppedRun run;
-  Open(nullptr, run.Call());
-  AddThree();
-  Edit(kOutputPathId)->ChangeValue("/out/show.swf");
+  OpenReadyToConvert(run.Call());
   EXPECT_FALSE(dialog_->FindWindow(kStopRunId)->IsShownOnScreen()) << "no progress between runs";
   const wxSize listBefore = List()->GetSize();
 
@@ -474,13 +475,11 @@ TEST_F(ConverterDialogTest, SettingsAreDisabledAndProgressShownWhileARunIsActive
 TEST_F(ConverterDialogTest, MessagesAndTheFolderQuestionComeInTheRunsOrder) {
   SteppedRun run;
   std::vector<std::string> answers;  // as the run saw them, on its own thread
-  Open(nullptr, run.Call([&](ConversionUser& user) {
-         user.ShowMessage("first");
-         answers.push_back(user.AskYesNo("create?") ? "yes" : "no");
-         user.ShowMessage("last");
-       }));
-  AddThree();
-  Edit(kOutputPathId)->ChangeValue("/out/show.swf");
+  OpenReadyToConvert(run.Call([&](ConversionUser& user) {
+    user.ShowMessage("first");
+    answers.push_back(user.AskYesNo("create?") ? "yes" : "no");
+    user.ShowMessage("last");
+  }));
   run.Step(3);
   wxTEST_DIALOG(
       {
@@ -494,9 +493,7 @@ TEST_F(ConverterDialogTest, MessagesAndTheFolderQuestionComeInTheRunsOrder) {
 
 TEST_F(ConverterDialogTest, CancelStopsTheRunAfterTheCurrentImage) {
   SteppedRun run;
-  Open(nullptr, run.Call());
-  AddThree();
-  Edit(kOutputPathId)->ChangeValue("/out/show.swf");
+  OpenReadyToConvert(run.Call());
   Click(wxID_OK);
   run.Step();
   test::ProcessEventsUntil([&] { return Label(kProgressImageId) == "Image 2 of 3: B.png"; });
@@ -534,9 +531,7 @@ TEST_F(ConverterDialogTest, ClosingDuringARunAsksWhetherToStopIt) {
   for (const auto& [way, close] : ways) {
     SCOPED_TRACE(way);
     EndlessRun run;
-    Open(nullptr, run.Call());
-    AddThree();
-    Edit(kOutputPathId)->ChangeValue("/out/show.swf");
+    OpenReadyToConvert(run.Call());
     Click(wxID_OK);
     ASSERT_TRUE(dialog_->Converting());
 
@@ -562,9 +557,7 @@ TEST_F(ConverterDialogTest, ClosingWithoutARunAsksNothing) {
 
 TEST_F(ConverterDialogTest, DestroyingTheDialogDuringARunCancelsAndJoinsIt) {
   EndlessRun run;
-  Open(nullptr, run.Call());
-  AddThree();
-  Edit(kOutputPathId)->ChangeValue("/out/show.swf");
+  OpenReadyToConvert(run.Call());
   Click(wxID_OK);
   ASSERT_TRUE(dialog_->Converting());
   delete dialog_;  // as the program's end does, without the question
@@ -697,7 +690,8 @@ TEST_F(LargeRunTest, CancelKeepsThePreviousMovieAndLeavesNoTemporaryFile) {
         batch ? output + "image" + std::to_string(kLargeImageCount - 1) + ".swf" : output;
     if (batch) std::filesystem::create_directory(output);
     const std::string previousBytes = "the movie of an earlier run";
-    test::WriteFileBytes(previous, std::vector<uint8_t>(previousBytes.begin(), previousBytes.end()));
+    test::WriteFileBytes(previous,
+                         std::vector<uint8_t>(previousBytes.begin(), previousBytes.end()));
     std::vector<std::string> before = FolderNames(folder_.path());
 
     test::DismissingModalHook noMessageExpected;  // a cancelled run has nothing to report
