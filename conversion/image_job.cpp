@@ -4,6 +4,7 @@
 #include <new>
 
 #include "conversion/png_header.h"
+#include "platform/file_system.h"
 #include "swf/stdio_file.h"
 
 namespace lumapress {
@@ -33,7 +34,7 @@ ImageFault FaultOf(BitmapResult result) {
 // it checks the output folder.
 ImageFault OpenImageFile(const std::string& path, UniqueFile& file, PngReader& reader,
                          uint32_t& width, uint32_t& height) {
-  file.reset(std::fopen(path.c_str(), "rb"));
+  file.reset(OpenFile(path, "rb"));
   if (!file) return ImageFault::kCannotOpen;
   if (reader.OpenImage(file.get(), width, height) != PngReader::kOpened) {
     return HeaderTooLarge(file.get()) ? ImageFault::kTooLarge : ImageFault::kReaderFailed;

@@ -88,8 +88,8 @@ class RunReporter {
 // The folder that must exist before `moviePath` can be written.
 std::string MovieFolder(const ConversionSettings& settings, const std::string& batchFolder,
                         const std::string& moviePath) {
-  if (settings.batchMode) return ResolvedFolder(batchFolder.substr(0, batchFolder.size() - 1), true);
-  return ResolvedFolder(FolderPart(moviePath), moviePath.find('/') != std::string::npos);
+  // The batch folder ends in a separator: the folder is the text before it.
+  return ContainingFolder(settings.batchMode ? batchFolder : moviePath);
 }
 
 // Single-movie mode. Images are decoded and encoded up to `jobs` at a time; their tags are
@@ -236,7 +236,7 @@ class BatchRun {
         lookAhead_(jobs_ * kBatchLookAheadPerJob),
         frames_(FramesForImage(settings.delaySeconds, settings.framesPerSecond)),
         frameRate_(static_cast<int32_t>(settings.framesPerSecond)),
-        batchFolder_(WithTrailingSlash(settings.outputPath)),
+        batchFolder_(WithTrailingSeparator(settings.outputPath)),
         slots_(inputs.size()) {}
 
   ~BatchRun() { Abandon(); }
@@ -499,7 +499,7 @@ class BatchRun {
   const size_t lookAhead_;
   const uint32_t frames_;
   const int32_t frameRate_;
-  const std::string batchFolder_;  // outputPath with a trailing '/'
+  const std::string batchFolder_;  // outputPath ending in a separator
   bool folderCreated_ = false;
 
   std::vector<Slot> slots_;

@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <fstream>
 
+#include "platform/file_system.h"
+#include "swf/stdio_file.h"
+
 namespace lumapress::test {
 namespace {
 
@@ -18,13 +21,14 @@ constexpr uint8_t kCodeActionPush = 0x96;
 }  // namespace
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) Fail("cannot open " + path);
-  std::vector<uint8_t> bytes(static_cast<size_t>(in.tellg()));
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
-    Fail("cannot read " + path);
-  }
+  // Through the program's own file layer, so UTF-8 names work on every system.
+  const UniqueFile file(OpenFile(path, "rb"));
+  if (!file) Fail("cannot open " + path);
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  if (std::ferror(file.get())) Fail("cannot read " + path);
   return bytes;
 }
 
