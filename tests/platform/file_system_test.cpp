@@ -120,13 +120,12 @@ TEST_P(FileSystemTest, HiddenFilesAreHiddenTheSystemsWay) {
   SetHidden(dotted, true);
   EXPECT_TRUE(IsHidden(dotted));
 #ifdef _WIN32
-  // A leading dot means nothing there; the attribute does, and can be taken away again.
+  // The attribute hides any name there, and can be taken away again. (What a leading dot
+  // means is left open: nothing on Windows, hidden under wine.)
   SetHidden(visible, true);
   EXPECT_TRUE(IsHidden(visible));
   SetHidden(visible, false);
   EXPECT_FALSE(IsHidden(visible));
-  SetHidden(dotted, false);
-  EXPECT_FALSE(IsHidden(dotted));
 #endif
 }
 
