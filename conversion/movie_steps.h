@@ -21,9 +21,9 @@ enum class MovieStart {
 };
 
 // Creates the movie at `path` (a TemporaryMoviePath), hidden from folder listings and
-// compressed as it is written, and writes its opening: white
-// background, and with a control file the loader sprite on depth 65535 and "numfiles" set to
-// `imageCount`. The movie will hold `imageCount` images of `framesPerImage` frames each.
+// compressed as it is written, and writes its opening: white background, and with a control
+// file the loader sprite on depth 65535 and "numfiles" set to `imageCount`. The movie will
+// hold `imageCount` images of `framesPerImage` frames each.
 MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::string& controlFilePath,
                       size_t imageCount, uint32_t framesPerImage);
 
