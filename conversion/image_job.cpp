@@ -6,6 +6,7 @@
 #include <new>
 
 #include "conversion/png_header.h"
+#include "platform/file_system.h"
 #include "swf/stdio_file.h"
 
 namespace lumapress {
@@ -41,7 +42,7 @@ void TakeBitmapResult(BitmapResult result, ImageJob& job) {
 // it checks the output folder.
 void OpenImageFile(const std::string& path, UniqueFile& file, PngReader& reader, ImageJob& job) {
   errno = 0;
-  file.reset(std::fopen(path.c_str(), "rb"));
+  file.reset(OpenFile(path, "rb"));
   if (!file) {
     job.status = Status::kCannotOpenInput;
     if (errno != 0) job.reason = std::strerror(errno);

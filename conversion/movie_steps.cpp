@@ -5,9 +5,9 @@
 #include <climits>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
+#include "platform/file_system.h"
+#include "platform/path_rules.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress {
@@ -23,6 +23,7 @@ MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::str
   const uint64_t frames = uint64_t{framesPerImage} * imageCount;
   const auto frameCount = static_cast<int32_t>(std::min<uint64_t>(frames, INT32_MAX));
   if (!writer.OpenCompressedMovie(path, frameCount)) return MovieStart::kCannotCreate;
+  SetHidden(path, true);
   writer.SetBackgroundColor(kWhite, kWhite, kWhite);
   if (!controlFilePath.empty()) {
     const int32_t spriteId = writer.DefineLoaderSprite(controlFilePath);
@@ -51,26 +52,24 @@ void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, uint32_t 
 bool FinishMovie(SwfWriter& writer) { return writer.Finish() >= 0; }
 
 std::string TemporaryMoviePath(const std::string& moviePath) {
-  // Distinct per process (start time) and per call (counter); the dot hides it from listings.
+  // Distinct per process (start time) and per call (counter); the dot hides it from listings
+  // (Windows: the hidden attribute, set by StartMovie).
   static const auto processToken = static_cast<unsigned long long>(
       std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFFFFull);
   static std::atomic<unsigned long long> counter{0};
-  const std::filesystem::path path(moviePath);
-  const std::string name = "." + path.filename().string() + ".part-" + std::to_string(processToken) +
-                           "-" + std::to_string(counter++);
-  return (path.parent_path() / name).string();
+  const std::string_view name = LastComponent(moviePath);
+  const std::string_view folder = std::string_view(moviePath).substr(0, moviePath.size() - name.size());
+  return std::string(folder) + "." + std::string(name) + ".part-" + std::to_string(processToken) +
+         "-" + std::to_string(counter++);
 }
 
 bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath) {
-  std::error_code error;
-  std::filesystem::rename(temporaryPath, moviePath, error);
-  if (error) DiscardMovie(temporaryPath);
-  return !error;
+  SetHidden(temporaryPath, false);
+  if (RenameReplacing(temporaryPath, moviePath)) return true;
+  DiscardMovie(temporaryPath);
+  return false;
 }
 
-void DiscardMovie(const std::string& temporaryPath) {
-  std::error_code error;
-  std::filesystem::remove(temporaryPath, error);
-}
+void DiscardMovie(const std::string& temporaryPath) { RemoveFile(temporaryPath); }
 
 }  // namespace lumapress

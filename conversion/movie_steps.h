@@ -20,9 +20,10 @@ enum class MovieStart {
   kControlPathTooLong  // the control-file path does not fit an ActionPush
 };
 
-// Creates the movie at `path`, compressed as it is written, and writes its opening: white
-// background, and with a control file the loader sprite on depth 65535 and "numfiles" set to
-// `imageCount`. The movie will hold `imageCount` images of `framesPerImage` frames each.
+// Creates the movie at `path` (a TemporaryMoviePath), hidden from folder listings and
+// compressed as it is written, and writes its opening: white background, and with a control
+// file the loader sprite on depth 65535 and "numfiles" set to `imageCount`. The movie will
+// hold `imageCount` images of `framesPerImage` frames each.
 MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::string& controlFilePath,
                       size_t imageCount, uint32_t framesPerImage);
 
@@ -39,7 +40,8 @@ bool FinishMovie(SwfWriter& writer);
 // finished movie can be renamed over it; distinct for every call.
 std::string TemporaryMoviePath(const std::string& moviePath);
 
-// Moves the finished movie at `temporaryPath` to `moviePath`. False when that fails.
+// Shows the finished movie at `temporaryPath` and moves it to `moviePath` in one step. False
+// (the temporary movie removed) when that fails.
 bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath);
 
 // Removes a temporary movie that will not be committed.

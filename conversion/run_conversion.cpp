@@ -11,6 +11,7 @@
 #include "conversion/output_paths.h"
 #include "conversion/work_estimate.h"
 #include "lumapress/convert.h"
+#include "platform/path_rules.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress {
@@ -46,7 +47,7 @@ class ConversionRun {
         callbacks_(callbacks),
         frames_(FramesForImage(settings.delaySeconds, settings.framesPerSecond)),
         frameRate_(static_cast<int32_t>(settings.framesPerSecond)),
-        batchFolder_(settings.batchMode ? WithTrailingSlash(settings.outputPath) : std::string()),
+        batchFolder_(settings.batchMode ? WithTrailingSeparator(settings.outputPath) : std::string()),
         slots_(inputs.size()) {}
 
   ~ConversionRun() { Abandon(); }
@@ -228,8 +229,8 @@ class ConversionRun {
 
   // The folder that must exist before `moviePath` can be written.
   std::string MovieFolder(const std::string& moviePath = {}) const {
-    if (settings_.batchMode) return ResolvedFolder(batchFolder_.substr(0, batchFolder_.size() - 1), true);
-    return ResolvedFolder(FolderPart(moviePath), moviePath.find('/') != std::string::npos);
+    // The batch folder ends in a separator: the folder is the text before it.
+    return ContainingFolder(settings_.batchMode ? batchFolder_ : moviePath);
   }
 
   // The folder question, while this run has not created the folder. Every movie before this
@@ -263,7 +264,7 @@ class ConversionRun {
   const ConversionCallbacks& callbacks_;
   const uint32_t frames_;
   const int32_t frameRate_;
-  const std::string batchFolder_;  // batch mode: outputPath with a trailing '/'
+  const std::string batchFolder_;  // batch mode: outputPath ending in a separator
   bool folderCreated_ = false;
   bool writesAllowed_ = false;
 

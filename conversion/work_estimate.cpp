@@ -1,8 +1,7 @@
 #include "conversion/work_estimate.h"
 
-#include <filesystem>
-
 #include "conversion/png_header.h"
+#include "platform/file_system.h"
 #include "swf/stdio_file.h"
 
 namespace lumapress {
@@ -20,13 +19,11 @@ constexpr uint64_t kAlphaPlaneWeight = 3;
 }  // namespace
 
 uint64_t EstimateConversionWork(const std::string& path, int32_t jpegQuality) {
-  UniqueFile file(std::fopen(path.c_str(), "rb"));
+  UniqueFile file(OpenFile(path, "rb"));
   if (!file) return 0;
-  std::error_code error;
-  const std::uintmax_t fileBytes = std::filesystem::file_size(path, error);
   // Inflating the image data follows the file's size; unfiltering, converting and encoding
   // the rows follow the pixel count.
-  uint64_t work = error ? 0 : fileBytes;
+  uint64_t work = FileSize(path).value_or(0);
   PngHeaderFields header;
   if (!PeekPngHeader(file.get(), header)) return work;
   const uint64_t pixels = uint64_t{header.width} * header.height;
