@@ -96,6 +96,14 @@ double WallSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// zlib's one-call compressor, as the movie's bitmaps and body were compressed before libdeflate.
+void Compress2(const std::vector<uint8_t>& data, int level, std::vector<uint8_t>& stream) {
+  uLongf size = compressBound(data.size());
+  stream.resize(size);
+  compress2(stream.data(), &size, data.data(), data.size(), level);
+  stream.resize(size);
+}
+
 struct Times {
   double cpu = 0.0, wall = 0.0;
 };
@@ -216,7 +224,7 @@ void BM_BitmapDeflate(benchmark::State& state) {
   Run(state, [&] {
     for (const auto& buffer : buffers) {
       std::vector<uint8_t> stream;
-      lumapress::ZlibCompress(buffer.bytes, 9, stream);
+      Compress2(buffer.bytes, 9, stream);
       benchmark::DoNotOptimize(stream.data());
     }
   });
@@ -244,7 +252,7 @@ void BM_MovieDeflate(benchmark::State& state) {
   const std::vector<uint8_t> body = MovieBody(static_cast<int32_t>(state.range(0)));
   Run(state, [&] {
     std::vector<uint8_t> stream;
-    lumapress::ZlibCompress(body, 9, stream);
+    Compress2(body, 9, stream);
     benchmark::DoNotOptimize(stream.data());
   });
   state.counters["body_MiB"] = body.size() / (1024.0 * 1024.0);

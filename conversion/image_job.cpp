@@ -25,6 +25,7 @@ ImageFault FaultOf(BitmapResult result) {
     case BitmapResult::kEncoderUnavailable: return ImageFault::kEncoderUnavailable;
     case BitmapResult::kEncodeFailed:
     case BitmapResult::kCompressFailed: return ImageFault::kEncodeFailed;
+    case BitmapResult::kTooLarge: return ImageFault::kTooLarge;
   }
   return ImageFault::kEncodeFailed;
 }
@@ -43,7 +44,8 @@ ImageFault OpenImageFile(const std::string& path, UniqueFile& file, PngReader& r
 }
 
 // PrepareImage's work; the image may still be open in `reader` afterwards.
-ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, PngReader& reader) {
+ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, LosslessEffort effort,
+                         PngReader& reader) {
   ImageJob job;
   try {
     UniqueFile file;
@@ -59,7 +61,7 @@ ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, PngReader
     }
     DecodedImage image = *decoded;
     image.sourceBitDepth = reader.SourceBitDepth();
-    job.fault = FaultOf(PrepareImageBitmap(image, jpegQuality, job.bitmap));
+    job.fault = FaultOf(PrepareImageBitmap(image, jpegQuality, effort, job.bitmap));
   } catch (const std::bad_alloc&) {
     job.bitmap = PreparedBitmap{};
     job.fault = ImageFault::kNoMemory;
@@ -85,15 +87,16 @@ ImageFault CheckImageOpens(const std::string& path) {
   }
 }
 
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader) {
-  ImageJob job = DecodeAndEncode(path, jpegQuality, reader);
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader,
+                      LosslessEffort effort) {
+  ImageJob job = DecodeAndEncode(path, jpegQuality, effort, reader);
   reader.ReleaseImage();
   return job;
 }
 
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality) {
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, LosslessEffort effort) {
   PngReader reader;
-  return PrepareImage(path, jpegQuality, reader);
+  return PrepareImage(path, jpegQuality, reader, effort);
 }
 
 }  // namespace lumapress

@@ -14,12 +14,13 @@ enum class ImageFault {
   // Found while opening, before the output folder is checked:
   kCannotOpen,    // the file cannot be opened for reading
   kReaderFailed,  // not a PNG, a broken header, or no memory for the decoder
-  kTooLarge,      // wider or taller than a SWF bitmap can be
+  kTooLarge,      // wider or taller than a SWF bitmap can be (or, found while encoding, more
+                  // bitmap data than the compressor takes in one call)
   // Found while decoding and encoding:
   kCannotDecode,        // corrupt or truncated image data
   kNoMemory,            // memory ran out for this image
   kEncoderUnavailable,  // the JPEG encoder could not be initialised
-  kEncodeFailed,        // the JPEG encoder or zlib reported an error
+  kEncodeFailed,        // the JPEG encoder or the compressor reported an error
 };
 
 // True for the faults found before the output folder is checked.
@@ -41,11 +42,14 @@ inline constexpr uint32_t kMaxImageSide = 65535;
 // kNoMemory, or kNone. Reads no pixels. Never throws.
 ImageFault CheckImageOpens(const std::string& path);
 
-// Opens, decodes and encodes the PNG at `path` for `jpegQuality`. Never throws.
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality);
+// Opens, decodes and encodes the PNG at `path` for `jpegQuality`, compressing lossless data
+// with `effort`. Never throws.
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality,
+                      LosslessEffort effort = LosslessEffort::kDefault);
 
 // The same with the caller's reader, which keeps its row memory for the next image: a thread
 // converting many images passes the same reader each time. No image is open afterwards.
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader);
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader,
+                      LosslessEffort effort = LosslessEffort::kDefault);
 
 }  // namespace lumapress

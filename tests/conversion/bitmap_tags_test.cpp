@@ -106,8 +106,8 @@ TEST(BitmapTags, FourthByteOnlyChangesTheAlphaPlane) {
   std::vector<uint8_t> b = a;
   b[3] = 0x11, b[7] = 0x22;
   BitmapTag tagA, tagB;
-  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(a, 2, 2, 75, tagA), BitmapResult::kOk);
-  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(b, 2, 2, 75, tagB), BitmapResult::kOk);
+  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(a, 2, 2, 75, LosslessEffort::kDefault, tagA), BitmapResult::kOk);
+  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(b, 2, 2, 75, LosslessEffort::kDefault, tagB), BitmapResult::kOk);
   SwfTag readA{35, true, 0, FromHex("01 00"), {}}, readB = readA;
   readA.body.insert(readA.body.end(), tagA.body.begin(), tagA.body.end());
   readB.body.insert(readB.body.end(), tagB.body.begin(), tagB.body.end());

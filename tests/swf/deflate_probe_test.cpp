@@ -1,0 +1,56 @@
+#include "swf/deflate_probe.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <vector>
+
+namespace lumapress::test {
+namespace {
+
+std::vector<uint8_t> Noise(size_t count, uint32_t seed) {
+  std::vector<uint8_t> bytes(count);
+  for (uint8_t& byte : bytes) {
+    seed = seed * 1664525u + 1013904223u;
+    byte = static_cast<uint8_t>(seed >> 24);
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> Compress2(const std::vector<uint8_t>& data) {
+  uLongf size = compressBound(data.size());
+  std::vector<uint8_t> out(size);
+  EXPECT_EQ(compress2(out.data(), &size, data.data(), data.size(), 9), Z_OK);
+  out.resize(size);
+  return out;
+}
+
+// Noise with its last `tail` bytes zero.
+std::vector<uint8_t> NoiseEndingInZeros(size_t count, size_t tail) {
+  std::vector<uint8_t> bytes = Noise(count, 5);
+  std::fill(bytes.end() - static_cast<std::ptrdiff_t>(tail), bytes.end(), 0);
+  return bytes;
+}
+
+TEST(DeflateProbe, SaysWhetherDeflatingAgainPays) {
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    bool worth;
+  } cases[] = {
+      {"nothing", {}, false},
+      {"one byte", {7}, false},
+      {"noise, short", Noise(3000, 1), false},
+      {"noise, long", Noise(3u << 20, 2), false},
+      {"zlib stream of noise", Compress2(Noise(1u << 20, 3)), false},
+      {"zeros", std::vector<uint8_t>(100000, 0), true},
+      {"zlib stream of a flat image, whose repeats repeat", Compress2(std::vector<uint8_t>(8u << 20, 0x40)), true},
+      {"noise with zeros only where the last sample lies", NoiseEndingInZeros(1u << 20, 20000), true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WorthDeflatingAgain(c.bytes), c.worth) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace lumapress::test
