@@ -55,6 +55,10 @@ std::string FaultMessage(ImageFault fault, const std::string& path) {
   return {};
 }
 
+LosslessEffort LosslessEffortOf(const ConversionSettings& settings) {
+  return settings.smallest ? LosslessEffort::kSmallest : LosslessEffort::kDefault;
+}
+
 enum class BatchOutcome { kWritten, kCannotWrite, kControlPathTooLong, kNoMemory };
 
 // What both kinds of run share: the user's messages and the progress callback.
@@ -162,7 +166,9 @@ class SingleMovieRun {
     for (; launched_ < end && launched_ < inputs_.size(); ++launched_) {
       const std::string& input = inputs_[launched_];
       const int32_t quality = settings_.jpegQuality;
-      prepared_[launched_] = std::async(policy, [&input, quality] { return PrepareImage(input, quality); });
+      const LosslessEffort effort = LosslessEffortOf(settings_);
+      prepared_[launched_] =
+          std::async(policy, [&input, quality, effort] { return PrepareImage(input, quality, effort); });
     }
   }
 
@@ -345,7 +351,7 @@ class BatchRun {
 
   void Prepare(size_t index, PngReader& reader) {
     Slot& slot = slots_[index];
-    slot.job = PrepareImage(inputs_[index], settings_.jpegQuality, reader);
+    slot.job = PrepareImage(inputs_[index], settings_.jpegQuality, reader, LosslessEffortOf(settings_));
     slot.fault = slot.job.fault;
     slot.form = slot.job.bitmap.form;
     SetStage(slot, Stage::kPrepared);

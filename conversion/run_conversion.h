@@ -16,6 +16,7 @@ struct ConversionSettings {
   float delaySeconds = 1.0f;    // display time of each image, 0.01 to 100
   float framesPerSecond = 12.0f;  // 1 to 1000
   int32_t jpegQuality = 100;    // 0-99 JPEG, 100 lossless
+  bool smallest = false;        // lossless data at the slowest, smallest compression
   bool batchMode = false;       // one movie per image
   unsigned jobs = 1;            // worker threads; output is byte-identical for every value
 };

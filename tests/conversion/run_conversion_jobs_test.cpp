@@ -6,6 +6,7 @@
 
 #include "conversion_fixture.h"
 #include "support/png_maker.h"
+#include "support/swf_reader.h"
 
 namespace lumapress::test {
 
@@ -130,5 +131,58 @@ TEST_P(BatchJobsTest, AcceptedFolderReceivesEveryMovie) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, BatchJobsTest, ::testing::Values(0u, 1u, 2u, 3u, 32u));
+
+// Precompressed spans, flat data deflated twice, alpha, JPEG scans: the files must not depend
+// on which worker made which tag or when the movie's stream received it.
+TEST_F(ConversionTest, MixedImagesGiveTheSameFilesForAnyJobCount) {
+  std::vector<uint8_t> noise(180 * 120 * 4);
+  uint32_t seed = 11;
+  for (uint8_t& byte : noise) byte = static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+  WriteRgb8Png(Path("noise.png"), 180, 120, std::span(noise).first(180 * 120 * 3));
+  WriteRgba8Png(Path("noisy-alpha.png"), 180, 120, noise);
+  WritePngFile(Path("deep.png"), PatternPng(kRgb, 16, 90, 60, 1));
+  WritePngFile(Path("palette.png"), PatternPng(kPalette, 4, 70, 50, 2));
+  const std::vector<std::string> inputs = {Path("noise.png"),       PhotoPng("photo.png", 300, 200),
+                                           FlatPng("flat.png", 640, 480, 5), Path("noisy-alpha.png"),
+                                           AlphaPng("alpha.png", 120, 90), Path("deep.png"),
+                                           Path("palette.png")};
+  const struct {
+    const char* what;
+    int32_t quality;
+    bool smallest;
+    std::vector<unsigned> jobCounts;  // the first one gives the reference
+  } settings[] = {{"lossless", 100, false, {1, 2, 3, 8}},
+                  {"JPEG", 80, false, {1, 2, 3, 8}},
+                  {"lossless, smallest (slow)", 100, true, {1, 3}}};
+  for (const auto& s : settings) {
+    settings_.jpegQuality = s.quality;
+    settings_.smallest = s.smallest;
+    for (const bool batch : {false, true}) {
+      settings_.batchMode = batch;
+      std::vector<std::vector<uint8_t>> reference;
+      for (const unsigned jobs : s.jobCounts) {
+        SCOPED_TRACE(std::string(s.what) + (batch ? ", batch" : ", one movie") + ", jobs " + std::to_string(jobs));
+        settings_.jobs = jobs;
+        const std::string output = Path("out" + std::to_string(jobs) + (batch ? "" : ".swf"));
+        settings_.outputPath = output;
+        fs::remove_all(output);
+        ASSERT_EQ(Convert(inputs), 0);
+        std::vector<std::vector<uint8_t>> files;
+        if (batch) {
+          for (const char* name : {"noise", "photo", "flat", "noisy-alpha", "alpha", "deep", "palette"}) {
+            files.push_back(ReadFileBytes(output + "/" + name + ".swf"));
+          }
+        } else {
+          files.push_back(ReadFileBytes(output));
+        }
+        if (jobs == s.jobCounts.front()) {
+          reference = files;
+        } else {
+          EXPECT_TRUE(files == reference);
+        }
+      }
+    }
+  }
+}
 
 }  // namespace lumapress::test
