@@ -1,6 +1,7 @@
 #include "conversion/write_image_bitmap.h"
 
 #include "conversion/pixel_buffer.h"
+#include "swf/bitmap_data.h"
 #include "swf/swf_writer.h"
 #include "swf/reusable_buffer.h"
 #include "swf/whole_buffer_deflater.h"

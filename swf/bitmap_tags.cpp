@@ -7,11 +7,10 @@
 #include <new>
 
 #include "jpeg/jpeg_properties.h"
+#include "swf/bitmap_data.h"
 #include "swf/deflate_probe.h"
 #include "swf/diagnostics.h"
 #include "swf/swf_writer.h"
-#include "swf/whole_buffer_deflater.h"
-#include "swf/zlib_deflater.h"
 
 namespace lumapress {
 namespace {
@@ -27,10 +26,6 @@ constexpr uint32_t kJpegDataFraming = sizeof kJpegDataPrefix + sizeof kJpegDataS
 constexpr uint8_t kMarkerPrefix = 0xFF;
 constexpr uint8_t kMarkerSoi = 0xD8;
 constexpr uint8_t kMarkerSos = 0xDA;
-
-// zlib's level for data made of long repeats: its stream keeps repeating where libdeflate's
-// does not, so the movie's deflate shortens it once more.
-constexpr int kRepetitiveZlibLevel = 9;
 
 void AppendU16(std::vector<uint8_t>& out, uint32_t value) {
   out.push_back(static_cast<uint8_t>(value));
@@ -73,40 +68,6 @@ int32_t JpegBitmapFailure(BitmapResult result) {
 }
 
 }  // namespace
-
-BitmapResult AppendZlibStream(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream) {
-  switch (ThreadDeflater(level).Append(data, stream)) {
-    case WholeBufferDeflater::Status::kOk: return BitmapResult::kOk;
-    case WholeBufferDeflater::Status::kTooLarge: return BitmapResult::kTooLarge;
-    case WholeBufferDeflater::Status::kFailed: break;
-  }
-  return BitmapResult::kCompressFailed;
-}
-
-int LosslessLevel(LosslessEffort effort, int bytesPerPixel) {
-  if (effort == LosslessEffort::kSmallest) return kSmallestLevel;
-  return bytesPerPixel == 1 ? kBytePerPixelLevel : kPixelsLevel;
-}
-
-BitmapResult AppendBitmapData(std::span<const uint8_t> data, int level, BitmapTag& tag) {
-  const size_t start = tag.body.size();
-  const BitmapResult result = AppendZlibStream(data, level, tag.body);
-  if (result != BitmapResult::kOk) return result;
-  const size_t length = tag.body.size() - start;
-  if (length * kRepetitiveShrink < data.size()) {
-    tag.body.resize(start);
-    ZlibDeflater deflater(kRepetitiveZlibLevel);
-    if (!deflater.Append(data, true, tag.body)) {
-      tag.body.resize(start);
-      return BitmapResult::kCompressFailed;
-    }
-    return BitmapResult::kOk;
-  }
-  if (!WorthDeflatingAgain(std::span<const uint8_t>(tag.body).subspan(start))) {
-    tag.precompressed.push_back({start, length});
-  }
-  return BitmapResult::kOk;
-}
 
 void BeginLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
                       int32_t colorCount, BitmapTag& tag) {

@@ -23,17 +23,6 @@ enum class LosslessEffort {
   kSmallest,  // libdeflate at kSmallestLosslessLevel: the smallest streams, several times slower
 };
 
-// libdeflate levels, chosen by measurement on the benchmark corpus (docs/performance.md).
-// Format 5 pixels: the fastest level at which photos come out about as small as zlib's level 9
-// made them. Data of one byte a pixel (colour-mapped indices, alpha planes) is a quarter of
-// that for the same image, so a slower level costs little; 8-bit gray needs it not to grow.
-inline constexpr int kPixelsLevel = 7;
-inline constexpr int kBytePerPixelLevel = 9;
-inline constexpr int kSmallestLevel = 12;
-
-// The libdeflate level for lossless data of `bytesPerPixel` (1 or 4) at `effort`.
-int LosslessLevel(LosslessEffort effort, int bytesPerPixel);
-
 // A run of bytes in a tag body.
 struct ByteSpan {
   size_t offset = 0;
@@ -58,18 +47,6 @@ enum class BitmapResult {
   kCompressFailed,      // the compressor refused the data (running out of memory throws std::bad_alloc)
   kTooLarge,            // more data than one compressor call takes
 };
-
-// Appends the zlib stream of `data` at libdeflate `level` (0 stores, 1-12) to `stream`,
-// exactly as long as the compressor produced. Nothing is appended unless the result is kOk.
-BitmapResult AppendZlibStream(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream);
-
-// Appends the zlib stream of lossless bitmap data or an alpha plane to the tag body, as a
-// compressed movie is best served: libdeflate's stream at `level`, marked precompressed
-// unless deflating it again would pay; but data made of long repeats (flat graphics, empty
-// alpha), which libdeflate shrinks more than kRepetitiveShrink-fold, gets zlib's level 9
-// stream, which repeats in turn and which the movie's deflate shortens again.
-BitmapResult AppendBitmapData(std::span<const uint8_t> data, int level, BitmapTag& tag);
-inline constexpr size_t kRepetitiveShrink = 16;
 
 // Starts DefineBitsLossless (code 20) or DefineBitsLossless2 (36): format, width, height and
 // the colour count byte for format 3. The zlib stream of the bitmap data follows to the end.

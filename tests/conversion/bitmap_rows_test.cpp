@@ -6,6 +6,7 @@
 
 #include "conversion/pixel_buffer.h"
 #include "conversion/write_image_bitmap.h"
+#include "swf/bitmap_data.h"
 #include "swf/bitmap_tags.h"
 
 namespace lumapress {

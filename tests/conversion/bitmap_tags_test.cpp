@@ -1,3 +1,4 @@
+#include "swf/bitmap_data.h"
 #include "swf/bitmap_tags.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,50 @@
+#include "swf/bitmap_data.h"
+
+#include "swf/deflate_probe.h"
+#include "swf/whole_buffer_deflater.h"
+#include "swf/zlib_deflater.h"
+
+namespace lumapress {
+namespace {
+
+// zlib's level for data made of long repeats: its stream keeps repeating where libdeflate's
+// does not, so the movie's deflate shortens it once more.
+constexpr int kRepetitiveZlibLevel = 9;
+
+}  // namespace
+
+BitmapResult AppendZlibStream(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream) {
+  switch (ThreadDeflater(level).Append(data, stream)) {
+    case WholeBufferDeflater::Status::kOk: return BitmapResult::kOk;
+    case WholeBufferDeflater::Status::kTooLarge: return BitmapResult::kTooLarge;
+    case WholeBufferDeflater::Status::kFailed: break;
+  }
+  return BitmapResult::kCompressFailed;
+}
+
+int LosslessLevel(LosslessEffort effort, int bytesPerPixel) {
+  if (effort == LosslessEffort::kSmallest) return kSmallestLevel;
+  return bytesPerPixel == 1 ? kBytePerPixelLevel : kPixelsLevel;
+}
+
+BitmapResult AppendBitmapData(std::span<const uint8_t> data, int level, BitmapTag& tag) {
+  const size_t start = tag.body.size();
+  const BitmapResult result = AppendZlibStream(data, level, tag.body);
+  if (result != BitmapResult::kOk) return result;
+  const size_t length = tag.body.size() - start;
+  if (length * kRepetitiveShrink < data.size()) {
+    tag.body.resize(start);
+    ZlibDeflater deflater(kRepetitiveZlibLevel);
+    if (!deflater.Append(data, true, tag.body)) {
+      tag.body.resize(start);
+      return BitmapResult::kCompressFailed;
+    }
+    return BitmapResult::kOk;
+  }
+  if (!WorthDeflatingAgain(std::span<const uint8_t>(tag.body).subspan(start))) {
+    tag.precompressed.push_back({start, length});
+  }
+  return BitmapResult::kOk;
+}
+
+}  // namespace lumapress
