@@ -1,5 +1,6 @@
 // Where a conversion's time goes, as ratios to the floor: decoding the same PNGs with libpng
-// alone. Inputs are the eight 1920 x 1080 corpus photos (photo1080_*.png). Every figure is
+// alone. Inputs are the eight 1920 x 1080 corpus photos (photo1080_*.png; the corpus is
+// LUMAPRESS_CORPUS_DIR when set). Every figure is
 // measured in the same run as its floor, as process CPU time (robust when other programs share
 // the machine) and as wall time.
 //
@@ -13,7 +14,6 @@
 // Counters: x_floor_cpu and x_floor_wall (time / floor time), speedup_vs_1job (wall time of
 // the same benchmark with one job / this one; only for J > 1).
 #include <benchmark/benchmark.h>
-#include <png.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "conversion/pixel_buffer.h"
+#include "corpus_files.h"
 #include "conversion/run_conversion.h"
 #include "swf/bitmap_tags.h"
 #include "swf/diagnostics.h"
@@ -43,49 +44,10 @@ class SilentUser : public lumapress::ConversionUser {
   bool AskYesNo(const std::string&) override { return true; }
 };
 
-struct Photo {
-  uint32_t width = 0, height = 0;
-  std::vector<uint8_t> rgb;
-};
+using Photo = lumapress::bench::DecodedRgb;
+using lumapress::bench::DecodeWithLibpng;
 
-std::vector<std::string> PhotoPaths() {
-  std::vector<std::string> paths;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(LUMAPRESS_CORPUS_DIR, error)) {
-    if (entry.path().filename().string().rfind("photo1080_", 0) == 0) paths.push_back(entry.path().string());
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
-// Plain libpng: signature, header, expansion to 8-bit RGB, every row.
-bool DecodeWithLibpng(const std::string& path, Photo& photo) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return false;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  std::vector<png_bytep> rows;
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    return false;
-  }
-  png_init_io(png, file.get());
-  png_read_info(png, info);
-  png_set_expand(png);
-  png_set_strip_16(png);
-  png_set_gray_to_rgb(png);
-  png_read_update_info(png, info);
-  photo.width = png_get_image_width(png, info);
-  photo.height = png_get_image_height(png, info);
-  const size_t rowBytes = png_get_rowbytes(png, info);
-  photo.rgb.resize(rowBytes * photo.height);
-  rows.resize(photo.height);
-  for (uint32_t y = 0; y < photo.height; ++y) rows[y] = photo.rgb.data() + y * rowBytes;
-  png_read_image(png, rows.data());
-  png_read_end(png, nullptr);
-  png_destroy_read_struct(&png, &info, nullptr);
-  return true;
-}
+std::vector<std::string> PhotoPaths() { return lumapress::bench::CorpusFiles("photo1080_"); }
 
 double CpuSeconds() {
   timespec t{};

@@ -1,0 +1,272 @@
+// Each corpus category converted into one movie, measured against references taken in the same
+// run: the time as a ratio to decoding the same PNGs with plain libpng (the floor), the bytes
+// against the movie every zlib stream of which zlib wrote (bitmaps at level 9, alpha stored, the
+// whole body again at level 9: the writer before libdeflate), and the peak resident memory.
+//
+//   BM_Convert/<category>/<quality>/<jobs>/<smallest>  one movie of the category's images
+//   BM_BatchSizes/<category>/<quality>                  one movie per image: the largest growth
+//
+// Categories: photo1080 (the eight 1920 x 1080 photos), photo4000 (a 4000 x 3000 mosaic of
+// them, written into a scratch folder), flat (screenshots and palette images), rgba, gray,
+// bit16. Each conversion runs in a child process (fork), so its CPU time and peak memory are
+// its own; the floor runs in this process right before it. Run with repetitions for medians
+// of alternating runs:
+//
+//   build/bench/corpus_categories_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//
+// Counters: x_floor_cpu, x_floor_wall (conversion / floor), MiB (movie size), vs_zlib9_pct
+// (size against the zlib-only movie, per cent), peak_rss_MiB; worst_vs_zlib9_pct for batches.
+#include <benchmark/benchmark.h>
+#include <png.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "conversion/run_conversion.h"
+#include "corpus_files.h"
+#include "swf/diagnostics.h"
+#include "zlib9_movie.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using lumapress::bench::CorpusFiles;
+
+constexpr const char* kCategories[] = {"photo1080", "photo4000", "flat", "rgba", "gray", "bit16"};
+constexpr uint32_t kMosaicWidth = 4000, kMosaicHeight = 3000;
+
+const fs::path& WorkFolder() {
+  static const fs::path folder = fs::temp_directory_path() / ("lumapress-categories-" + std::to_string(getpid()));
+  return folder;
+}
+
+class SilentUser : public lumapress::ConversionUser {
+ public:
+  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+  bool AskYesNo(const std::string&) override { return true; }
+};
+
+// A 4000 x 3000 photograph-sized image: the 1080p photos tiled row by row, cropped at the edges,
+// so its statistics are those of photos (no interpolation smooths it). Written once, at zlib
+// level 1, into the scratch folder.
+std::string MosaicPath() {
+  static const std::string path = [] {
+    const std::vector<std::string> photos = CorpusFiles("photo1080_");
+    if (photos.empty()) return std::string();
+    std::vector<lumapress::bench::DecodedRgb> tiles(photos.size());
+    for (size_t i = 0; i < photos.size(); ++i) lumapress::bench::DecodeWithLibpng(photos[i], tiles[i]);
+    std::vector<uint8_t> rgb(size_t{kMosaicWidth} * kMosaicHeight * 3);
+    const uint32_t tileW = tiles[0].width, tileH = tiles[0].height;
+    const uint32_t across = (kMosaicWidth + tileW - 1) / tileW;
+    for (uint32_t y = 0; y < kMosaicHeight; ++y) {
+      for (uint32_t x = 0; x < kMosaicWidth; ++x) {
+        const auto& tile = tiles[((y / tileH) * across + x / tileW) % tiles.size()];
+        const uint8_t* from = &tile.rgb[(size_t{y % tileH} * tileW + x % tileW) * 3];
+        std::copy(from, from + 3, &rgb[(size_t{y} * kMosaicWidth + x) * 3]);
+      }
+    }
+    fs::create_directories(WorkFolder());
+    const std::string file = (WorkFolder() / "photo4000_mosaic.png").string();
+    FILE* out = std::fopen(file.c_str(), "wb");
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+      png_destroy_write_struct(&png, &info);
+      std::fclose(out);
+      return std::string();
+    }
+    png_init_io(png, out);
+    png_set_compression_level(png, 1);
+    png_set_IHDR(png, info, kMosaicWidth, kMosaicHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (uint32_t y = 0; y < kMosaicHeight; ++y) png_write_row(png, &rgb[size_t{y} * kMosaicWidth * 3]);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(out);
+    return file;
+  }();
+  return path;
+}
+
+std::vector<std::string> Inputs(const std::string& category) {
+  if (category == "photo4000") {
+    const std::string mosaic = MosaicPath();
+    return mosaic.empty() ? std::vector<std::string>{} : std::vector<std::string>{mosaic};
+  }
+  return CorpusFiles(category + "_");
+}
+
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+struct Times {
+  double cpu = 0, wall = 0;
+};
+
+Times Floor(const std::vector<std::string>& inputs) {
+  const double cpu = CpuSeconds(), wall = WallSeconds();
+  for (const std::string& path : inputs) {
+    lumapress::bench::DecodedRgb image;
+    lumapress::bench::DecodeWithLibpng(path, image);
+    benchmark::DoNotOptimize(image.rgb.data());
+  }
+  return {CpuSeconds() - cpu, WallSeconds() - wall};
+}
+
+struct ChildRun {
+  Times times;
+  double peakMiB = 0;
+  bool ok = false;
+};
+
+// RunConversion in a child process: its CPU time, wall time and peak resident memory.
+ChildRun ConvertInChild(const lumapress::ConversionSettings& settings, const std::vector<std::string>& inputs) {
+  ChildRun run;
+  const double wall = WallSeconds();
+  const pid_t child = fork();
+  if (child == 0) {
+    lumapress::SetDiagnosticsSink([](std::string_view) {});
+    SilentUser user;
+    _exit(lumapress::RunConversion(settings, inputs, user) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  rusage usage{};
+  if (child < 0 || wait4(child, &status, 0, &usage) != child) return run;
+  run.times.wall = WallSeconds() - wall;
+  run.times.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                  double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+  run.peakMiB = double(usage.ru_maxrss) / 1024;  // KiB on Linux
+  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return run;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The zlib-only size of a movie, computed once per file content size and name.
+size_t Zlib9Size(const std::string& path) {
+  static std::map<std::string, size_t> known;
+  const std::vector<uint8_t> file = FileBytes(path);
+  const std::string key = path + ":" + std::to_string(file.size());
+  auto found = known.find(key);
+  if (found == known.end()) found = known.emplace(key, lumapress::bench::Zlib9MovieSize(file).value_or(0)).first;
+  return found->second;
+}
+
+double GrowthPercent(size_t bytes, size_t reference) {
+  return reference == 0 ? 0.0 : 100.0 * (double(bytes) - double(reference)) / double(reference);
+}
+
+void BM_Convert(benchmark::State& state, const std::string& category, int32_t quality, unsigned jobs,
+                bool smallest) {
+  const std::vector<std::string> inputs = Inputs(category);
+  if (inputs.empty()) return state.SkipWithError("no corpus images (set LUMAPRESS_CORPUS_DIR)");
+  lumapress::ConversionSettings settings;
+  settings.jpegQuality = quality;
+  settings.jobs = jobs;
+  settings.smallest = smallest;
+  fs::create_directories(WorkFolder());
+  settings.outputPath = (WorkFolder() / (category + ".swf")).string();
+  Times floor, conversion;
+  double peakMiB = 0;
+  for (auto _ : state) {
+    const Times f = Floor(inputs);
+    const ChildRun run = ConvertInChild(settings, inputs);
+    if (!run.ok) {
+      state.SkipWithError("conversion failed");
+      return;
+    }
+    floor.cpu += f.cpu, floor.wall += f.wall;
+    conversion.cpu += run.times.cpu, conversion.wall += run.times.wall;
+    peakMiB = std::max(peakMiB, run.peakMiB);
+    state.SetIterationTime(run.times.wall);
+  }
+  const size_t bytes = fs::file_size(settings.outputPath);
+  state.counters["x_floor_cpu"] = conversion.cpu / floor.cpu;
+  state.counters["x_floor_wall"] = conversion.wall / floor.wall;
+  state.counters["MiB"] = double(bytes) / (1 << 20);
+  state.counters["vs_zlib9_pct"] = GrowthPercent(bytes, Zlib9Size(settings.outputPath));
+  state.counters["peak_rss_MiB"] = peakMiB;
+}
+
+void BM_BatchSizes(benchmark::State& state, const std::string& category, int32_t quality) {
+  const std::vector<std::string> inputs = Inputs(category);
+  if (inputs.empty()) return state.SkipWithError("no corpus images (set LUMAPRESS_CORPUS_DIR)");
+  lumapress::ConversionSettings settings;
+  settings.jpegQuality = quality;
+  settings.batchMode = true;
+  settings.jobs = 2;
+  settings.outputPath = (WorkFolder() / ("batch-" + category)).string();
+  fs::create_directories(settings.outputPath);
+  for (auto _ : state) {
+    const ChildRun run = ConvertInChild(settings, inputs);
+    if (!run.ok) return state.SkipWithError("conversion failed");
+    state.SetIterationTime(run.times.wall);
+  }
+  double worst = -100;
+  size_t total = 0, totalZlib9 = 0;
+  for (const std::string& input : inputs) {
+    const std::string movie = (fs::path(settings.outputPath) / fs::path(input).stem()).string() + ".swf";
+    const size_t bytes = fs::file_size(movie), zlib9 = Zlib9Size(movie);
+    worst = std::max(worst, GrowthPercent(bytes, zlib9));
+    total += bytes, totalZlib9 += zlib9;
+  }
+  state.counters["worst_vs_zlib9_pct"] = worst;
+  state.counters["total_vs_zlib9_pct"] = GrowthPercent(total, totalZlib9);
+}
+
+void RegisterAll() {
+  for (const char* category : kCategories) {
+    for (const int32_t quality : {100, 80}) {
+      const std::vector<unsigned> jobCounts =
+          std::string(category) == "photo1080" ? std::vector<unsigned>{1, 2} : std::vector<unsigned>{1};
+      for (const unsigned jobs : jobCounts) {
+        const std::string name = "BM_Convert/" + std::string(category) + "/" + std::to_string(quality) + "/" +
+                                 std::to_string(jobs) + "/default";
+        benchmark::RegisterBenchmark(name.c_str(), BM_Convert, category, quality, jobs, false)
+            ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+      }
+    }
+    const std::string smallest = "BM_Convert/" + std::string(category) + "/100/1/smallest";
+    benchmark::RegisterBenchmark(smallest.c_str(), BM_Convert, category, 100, 1u, true)
+        ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+  }
+  for (const char* category : kCategories) {
+    for (const int32_t quality : {100, 80}) {
+      const std::string name = "BM_BatchSizes/" + std::string(category) + "/" + std::to_string(quality);
+      benchmark::RegisterBenchmark(name.c_str(), BM_BatchSizes, category, quality)
+          ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RegisterAll();
+  benchmark::Initialize(&argc, argv);
+  lumapress::SetDiagnosticsSink([](std::string_view) {});
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::error_code error;
+  fs::remove_all(WorkFolder(), error);
+  return 0;
+}
