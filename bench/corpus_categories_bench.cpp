@@ -5,6 +5,8 @@
 //
 //   BM_Convert/<category>/<quality>/<jobs>/<smallest>  one movie of the category's images
 //   BM_BatchSizes/<category>/<quality>                  one movie per image: the largest growth
+//   BM_AlphaData/<form>/<way>                           the RGBA images' alpha data compressed
+//                                                        three ways, in this process
 //
 // Categories: photo1080 (the eight 1920 x 1080 photos), photo4000 (a 4000 x 3000 mosaic of
 // them, written into a scratch folder), flat (screenshots and palette images), rgba, gray,
@@ -31,9 +33,13 @@
 #include <string>
 #include <vector>
 
+#include "conversion/pixel_buffer.h"
 #include "conversion/run_conversion.h"
 #include "corpus_files.h"
+#include "swf/bitmap_data.h"
 #include "swf/diagnostics.h"
+#include "swf/movie_compression.h"
+#include "swf/zlib_deflater.h"
 #include "zlib9_movie.h"
 
 namespace {
@@ -233,6 +239,78 @@ void BM_BatchSizes(benchmark::State& state, const std::string& category, int32_t
   state.counters["total_vs_zlib9_pct"] = GrowthPercent(total, totalZlib9);
 }
 
+// The alpha data of the RGBA images (rgba_*, and the 16-bit RGBA diagram): premultiplied ARGB
+// for lossless bitmaps, or the alpha plane of JPEG bitmaps.
+std::vector<std::vector<uint8_t>> AlphaData(bool plane) {
+  std::vector<std::string> inputs = CorpusFiles("rgba_");
+  for (const std::string& path : CorpusFiles("bit16_")) {
+    if (path.find("rgba") != std::string::npos) inputs.push_back(path);
+  }
+  std::vector<std::vector<uint8_t>> all;
+  for (const std::string& path : inputs) {
+    lumapress::bench::DecodedRgb image;
+    if (!lumapress::bench::DecodeWithLibpng(path, image) || image.rgb.size() != size_t{image.width} * image.height * 4) {
+      continue;
+    }
+    const lumapress::PixelBuffer32 buffer = lumapress::FillPixelBuffer32(
+        lumapress::ImageRows{image.rgb, image.width, image.height, 4, size_t{image.width} * 4});
+    if (!plane) {
+      all.push_back(buffer.bytes);
+      continue;
+    }
+    std::vector<uint8_t> alpha(buffer.bytes.size() / 4);
+    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = buffer.bytes[i * 4];
+    all.push_back(std::move(alpha));
+  }
+  return all;
+}
+
+// What the movie's stream makes of `bytes` when it deflates them (level 9, as it is set up).
+size_t MovieDeflated(std::span<const uint8_t> bytes) {
+  lumapress::ZlibDeflater deflater(lumapress::kMovieZlibLevel, lumapress::kMovieZlibMemLevel);
+  std::vector<uint8_t> out;
+  deflater.Append(bytes, true, out);
+  return out.size();
+}
+
+// The ways to compress alpha data: 0 stored in the tag, the movie deflates it (the writer before
+// libdeflate); 1 libdeflate once in the tag, the movie stores it; 2 as the writer does now
+// (libdeflate; for lossless data zlib for long repeats; the movie deflates again what pays).
+void BM_AlphaData(benchmark::State& state, bool plane, int way) {
+  const std::vector<std::vector<uint8_t>> data = AlphaData(plane);
+  if (data.empty()) return state.SkipWithError("no RGBA corpus images");
+  const int level = lumapress::LosslessLevel(lumapress::LosslessEffort::kDefault, plane ? 1 : 4);
+  size_t bytes = 0, stored = 0;
+  for (auto _ : state) {
+    bytes = 0;
+    const double cpu = CpuSeconds();
+    for (const auto& input : data) {
+      if (way == 0) {
+        bytes += MovieDeflated(lumapress::bench::Compress2(input, 0));
+        continue;
+      }
+      lumapress::BitmapTag tag;
+      if (way == 1) {
+        lumapress::AppendZlibStream(input, level, tag.body);
+        bytes += tag.body.size();
+        continue;
+      }
+      if (plane) {
+        lumapress::AppendAlphaPlane(input, level, tag);
+      } else {
+        lumapress::AppendBitmapData(input, level, tag);
+      }
+      bytes += tag.precompressed.empty() ? MovieDeflated(tag.body) : tag.body.size();
+    }
+    state.SetIterationTime(CpuSeconds() - cpu);
+  }
+  for (const auto& input : data) stored += MovieDeflated(lumapress::bench::Compress2(input, 0));
+  state.counters["MiB_in"] = 0;
+  for (const auto& input : data) state.counters["MiB_in"] += double(input.size()) / (1 << 20);
+  state.counters["KiB"] = double(bytes) / 1024;
+  state.counters["vs_stored_pct"] = GrowthPercent(bytes, stored);
+}
+
 void RegisterAll() {
   for (const char* category : kCategories) {
     for (const int32_t quality : {100, 80}) {
@@ -248,6 +326,14 @@ void RegisterAll() {
     const std::string smallest = "BM_Convert/" + std::string(category) + "/100/1/smallest";
     benchmark::RegisterBenchmark(smallest.c_str(), BM_Convert, category, 100, 1u, true)
         ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+  }
+  for (const bool plane : {false, true}) {
+    for (const int way : {0, 1, 2}) {
+      static const char* const kWays[] = {"stored_movie9", "libdeflate_once", "chosen"};
+      const std::string name = std::string("BM_AlphaData/") + (plane ? "jpeg_alpha_plane" : "lossless_argb") + "/" + kWays[way];
+      benchmark::RegisterBenchmark(name.c_str(), BM_AlphaData, plane, way)
+          ->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+    }
   }
   for (const char* category : kCategories) {
     for (const int32_t quality : {100, 80}) {

@@ -27,12 +27,17 @@ int LosslessLevel(LosslessEffort effort, int bytesPerPixel) {
   return bytesPerPixel == 1 ? kBytePerPixelLevel : kPixelsLevel;
 }
 
-BitmapResult AppendBitmapData(std::span<const uint8_t> data, int level, BitmapTag& tag) {
+namespace {
+
+// libdeflate's stream of `data`, appended to the body; then either zlib's level 9 stream in its
+// place (data of long repeats, when `zlibForRepeats`) or a precompressed mark when deflating
+// the stream again would not pay.
+BitmapResult AppendStream(std::span<const uint8_t> data, int level, bool zlibForRepeats, BitmapTag& tag) {
   const size_t start = tag.body.size();
   const BitmapResult result = AppendZlibStream(data, level, tag.body);
   if (result != BitmapResult::kOk) return result;
   const size_t length = tag.body.size() - start;
-  if (length * kRepetitiveShrink < data.size()) {
+  if (zlibForRepeats && length * kRepetitiveShrink < data.size()) {
     tag.body.resize(start);
     ZlibDeflater deflater(kRepetitiveZlibLevel);
     if (!deflater.Append(data, true, tag.body)) {
@@ -45,6 +50,16 @@ BitmapResult AppendBitmapData(std::span<const uint8_t> data, int level, BitmapTa
     tag.precompressed.push_back({start, length});
   }
   return BitmapResult::kOk;
+}
+
+}  // namespace
+
+BitmapResult AppendBitmapData(std::span<const uint8_t> data, int level, BitmapTag& tag) {
+  return AppendStream(data, level, true, tag);
+}
+
+BitmapResult AppendAlphaPlane(std::span<const uint8_t> alpha, int level, BitmapTag& tag) {
+  return AppendStream(alpha, level, false, tag);
 }
 
 }  // namespace lumapress

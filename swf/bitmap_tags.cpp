@@ -136,7 +136,7 @@ BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_
   tag.body.reserve(4 + jpeg.size() + kJpegDataFraming);
   AppendU32(tag.body, static_cast<uint32_t>(jpeg.size()) + kJpegDataFraming);  // AlphaDataOffset
   AppendJpegImageData(tag, jpeg);                                               // ImageData
-  const BitmapResult result = AppendBitmapData(alpha, level, tag);             // BitmapAlphaData
+  const BitmapResult result = AppendAlphaPlane(alpha, level, tag);             // BitmapAlphaData
   if (result != BitmapResult::kOk) tag = BitmapTag{};
   return result;
 }

@@ -68,7 +68,7 @@ size_t JpegScanOffset(std::span<const uint8_t> jpeg);
 BitmapTag BuildJpeg2Tag(std::span<const uint8_t> jpeg);
 
 // DefineBitsJPEG3: AlphaDataOffset, the JPEG2 image data, the alpha plane's zlib stream
-// (AppendBitmapData at `level`).
+// (AppendAlphaPlane at `level`).
 BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_t> alpha, int level,
                            BitmapTag& tag);
 

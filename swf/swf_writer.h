@@ -111,16 +111,16 @@ class SwfWriter : public SwfBitStream {
   // compressed movie stores the tag's precompressed spans as they are.
   void DefineBitmap(int32_t characterId, const BitmapTag& tag);
   // DefineBitsLossless (at the default LosslessLevel) and DefineBitsLossless2 (at libdeflate
-  // `level`: 0 stores, up to 12), compressed as AppendBitmapData compresses. `data` is the bitmap in the
-  // SWF layout of `format` (3: 256-entry colour table then index rows; 5: 4 bytes per pixel).
-  // The colour count byte is written for format 3 only. False, with nothing written, when the
-  // compressor refuses the data.
+  // `level`: 0 stores, up to 12), compressed as AppendBitmapData compresses. `data` is the
+  // bitmap in the SWF layout of `format` (3: 256-entry colour table then index rows; 5: 4 bytes
+  // per pixel). The colour count byte is written for format 3 only. False, with nothing
+  // written, when the compressor refuses the data.
   bool DefineBitsLossless(int32_t characterId, int32_t width, int32_t height, int32_t format,
                           int32_t colorCount, std::span<const uint8_t> data);
   bool DefineBitsLossless2(int32_t characterId, int32_t width, int32_t height, int32_t format,
                            int32_t colorCount, std::span<const uint8_t> data, int level);
   // DefineBitsJPEG2 and DefineBitsJPEG3 around a complete JPEG stream; JPEG3 adds the alpha
-  // plane (one byte per pixel) compressed by AppendBitmapData at libdeflate `level`.
+  // plane (one byte per pixel) compressed by AppendAlphaPlane at libdeflate `level`.
   void DefineBitsJPEG2(int32_t characterId, std::span<const uint8_t> jpeg);
   bool DefineBitsJPEG3(int32_t characterId, std::span<const uint8_t> jpeg,
                        std::span<const uint8_t> alpha, int level);

@@ -180,6 +180,16 @@ TEST(BitmapTags, CompressedDataIsMarkedPrecompressedUnlessDeflatingAgainPays) {
   EXPECT_EQ(jpeg3.precompressed[1].offset, 4 + jpeg.size() + 6);
   EXPECT_EQ(jpeg3.precompressed[1].offset + jpeg3.precompressed[1].length, jpeg3.body.size());
 
+  // An alpha plane of long repeats keeps libdeflate's stream, which the movie deflates again.
+  BitmapTag flatAlpha;
+  ASSERT_EQ(BuildJpeg3Tag(jpeg, flat, 9, flatAlpha), BitmapResult::kOk);
+  ASSERT_EQ(flatAlpha.precompressed.size(), 1u);  // the scan data only
+  std::vector<uint8_t> planeStream;
+  ASSERT_EQ(AppendZlibStream(flat, 9, planeStream), BitmapResult::kOk);
+  const size_t alphaStart = 4 + jpeg.size() + 6;
+  EXPECT_TRUE(std::equal(flatAlpha.body.begin() + static_cast<std::ptrdiff_t>(alphaStart), flatAlpha.body.end(),
+                         planeStream.begin(), planeStream.end()));
+
   // A JPEG of a flat image: its scan data repeats, so the movie deflates it again.
   std::vector<uint8_t> flatJpeg;
   ASSERT_EQ(EncodeJpeg(std::span(flat).first(360 * 360 * 3), 360, 360, 80, 3, flatJpeg), BitmapResult::kOk);
