@@ -29,8 +29,8 @@
 #include <vector>
 
 #include "conversion/pixel_buffer.h"
-#include "corpus_files.h"
 #include "conversion/run_conversion.h"
+#include "corpus_files.h"
 #include "swf/bitmap_tags.h"
 #include "swf/diagnostics.h"
 

@@ -14,7 +14,8 @@
 // its own; the floor runs in this process right before it. Run with repetitions for medians
 // of alternating runs:
 //
-//   build/bench/corpus_categories_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   build/bench/corpus_categories_bench --benchmark_repetitions=5
+//   --benchmark_report_aggregates_only=true
 //
 // Counters: x_floor_cpu, x_floor_wall (conversion / floor), MiB (movie size), vs_zlib9_pct
 // (size against the zlib-only movie, per cent), peak_rss_MiB; worst_vs_zlib9_pct for batches.
@@ -51,7 +52,8 @@ constexpr const char* kCategories[] = {"photo1080", "photo4000", "flat", "rgba",
 constexpr uint32_t kMosaicWidth = 4000, kMosaicHeight = 3000;
 
 const fs::path& WorkFolder() {
-  static const fs::path folder = fs::temp_directory_path() / ("lumapress-categories-" + std::to_string(getpid()));
+  static const fs::path folder =
+      fs::temp_directory_path() / ("lumapress-categories-" + std::to_string(getpid()));
   return folder;
 }
 
@@ -69,7 +71,8 @@ std::string MosaicPath() {
     const std::vector<std::string> photos = CorpusFiles("photo1080_");
     if (photos.empty()) return std::string();
     std::vector<lumapress::bench::DecodedRgb> tiles(photos.size());
-    for (size_t i = 0; i < photos.size(); ++i) lumapress::bench::DecodeWithLibpng(photos[i], tiles[i]);
+    for (size_t i = 0; i < photos.size(); ++i)
+      lumapress::bench::DecodeWithLibpng(photos[i], tiles[i]);
     std::vector<uint8_t> rgb(size_t{kMosaicWidth} * kMosaicHeight * 3);
     const uint32_t tileW = tiles[0].width, tileH = tiles[0].height;
     const uint32_t across = (kMosaicWidth + tileW - 1) / tileW;
@@ -95,7 +98,8 @@ std::string MosaicPath() {
     png_set_IHDR(png, info, kMosaicWidth, kMosaicHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    for (uint32_t y = 0; y < kMosaicHeight; ++y) png_write_row(png, &rgb[size_t{y} * kMosaicWidth * 3]);
+    for (uint32_t y = 0; y < kMosaicHeight; ++y)
+      png_write_row(png, &rgb[size_t{y} * kMosaicWidth * 3]);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     std::fclose(out);
@@ -142,7 +146,8 @@ struct ChildRun {
 };
 
 // RunConversion in a child process: its CPU time, wall time and peak resident memory.
-ChildRun ConvertInChild(const lumapress::ConversionSettings& settings, const std::vector<std::string>& inputs) {
+ChildRun ConvertInChild(const lumapress::ConversionSettings& settings,
+                        const std::vector<std::string>& inputs) {
   ChildRun run;
   const double wall = WallSeconds();
   const pid_t child = fork();
@@ -173,7 +178,8 @@ size_t Zlib9Size(const std::string& path) {
   const std::vector<uint8_t> file = FileBytes(path);
   const std::string key = path + ":" + std::to_string(file.size());
   auto found = known.find(key);
-  if (found == known.end()) found = known.emplace(key, lumapress::bench::Zlib9MovieSize(file).value_or(0)).first;
+  if (found == known.end())
+    found = known.emplace(key, lumapress::bench::Zlib9MovieSize(file).value_or(0)).first;
   return found->second;
 }
 
@@ -181,8 +187,8 @@ double GrowthPercent(size_t bytes, size_t reference) {
   return reference == 0 ? 0.0 : 100.0 * (double(bytes) - double(reference)) / double(reference);
 }
 
-void BM_Convert(benchmark::State& state, const std::string& category, int32_t quality, unsigned jobs,
-                bool smallest) {
+void BM_Convert(benchmark::State& state, const std::string& category, int32_t quality,
+                unsigned jobs, bool smallest) {
   const std::vector<std::string> inputs = Inputs(category);
   if (inputs.empty()) return state.SkipWithError("no corpus images (set LUMAPRESS_CORPUS_DIR)");
   lumapress::ConversionSettings settings;
@@ -230,7 +236,8 @@ void BM_BatchSizes(benchmark::State& state, const std::string& category, int32_t
   double worst = -100;
   size_t total = 0, totalZlib9 = 0;
   for (const std::string& input : inputs) {
-    const std::string movie = (fs::path(settings.outputPath) / fs::path(input).stem()).string() + ".swf";
+    const std::string movie =
+        (fs::path(settings.outputPath) / fs::path(input).stem()).string() + ".swf";
     const size_t bytes = fs::file_size(movie), zlib9 = Zlib9Size(movie);
     worst = std::max(worst, GrowthPercent(bytes, zlib9));
     total += bytes, totalZlib9 += zlib9;
@@ -249,7 +256,8 @@ std::vector<std::vector<uint8_t>> AlphaData(bool plane) {
   std::vector<std::vector<uint8_t>> all;
   for (const std::string& path : inputs) {
     lumapress::bench::DecodedRgb image;
-    if (!lumapress::bench::DecodeWithLibpng(path, image) || image.rgb.size() != size_t{image.width} * image.height * 4) {
+    if (!lumapress::bench::DecodeWithLibpng(path, image) ||
+        image.rgb.size() != size_t{image.width} * image.height * 4) {
       continue;
     }
     const lumapress::PixelBuffer32 buffer = lumapress::FillPixelBuffer32(
@@ -314,32 +322,43 @@ void BM_AlphaData(benchmark::State& state, bool plane, int way) {
 void RegisterAll() {
   for (const char* category : kCategories) {
     for (const int32_t quality : {100, 80}) {
-      const std::vector<unsigned> jobCounts =
-          std::string(category) == "photo1080" ? std::vector<unsigned>{1, 2} : std::vector<unsigned>{1};
+      const std::vector<unsigned> jobCounts = std::string(category) == "photo1080"
+                                                  ? std::vector<unsigned>{1, 2}
+                                                  : std::vector<unsigned>{1};
       for (const unsigned jobs : jobCounts) {
-        const std::string name = "BM_Convert/" + std::string(category) + "/" + std::to_string(quality) + "/" +
-                                 std::to_string(jobs) + "/default";
+        const std::string name = "BM_Convert/" + std::string(category) + "/" +
+                                 std::to_string(quality) + "/" + std::to_string(jobs) + "/default";
         benchmark::RegisterBenchmark(name.c_str(), BM_Convert, category, quality, jobs, false)
-            ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
       }
     }
     const std::string smallest = "BM_Convert/" + std::string(category) + "/100/1/smallest";
     benchmark::RegisterBenchmark(smallest.c_str(), BM_Convert, category, 100, 1u, true)
-        ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+        ->Iterations(1)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
   }
   for (const bool plane : {false, true}) {
     for (const int way : {0, 1, 2}) {
       static const char* const kWays[] = {"stored_movie9", "libdeflate_once", "chosen"};
-      const std::string name = std::string("BM_AlphaData/") + (plane ? "jpeg_alpha_plane" : "lossless_argb") + "/" + kWays[way];
+      const std::string name = std::string("BM_AlphaData/") +
+                               (plane ? "jpeg_alpha_plane" : "lossless_argb") + "/" + kWays[way];
       benchmark::RegisterBenchmark(name.c_str(), BM_AlphaData, plane, way)
-          ->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+          ->Iterations(3)
+          ->UseManualTime()
+          ->Unit(benchmark::kMillisecond);
     }
   }
   for (const char* category : kCategories) {
     for (const int32_t quality : {100, 80}) {
-      const std::string name = "BM_BatchSizes/" + std::string(category) + "/" + std::to_string(quality);
+      const std::string name =
+          "BM_BatchSizes/" + std::string(category) + "/" + std::to_string(quality);
       benchmark::RegisterBenchmark(name.c_str(), BM_BatchSizes, category, quality)
-          ->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+          ->Iterations(1)
+          ->UseManualTime()
+          ->Unit(benchmark::kMillisecond);
     }
   }
 }

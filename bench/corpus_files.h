@@ -18,7 +18,8 @@ namespace lumapress::bench {
 // LUMAPRESS_CORPUS_DIR when set, else the corpus beside the checkout.
 inline std::filesystem::path CorpusDir() {
   const char* set = std::getenv("LUMAPRESS_CORPUS_DIR");
-  return set != nullptr && *set != '\0' ? std::filesystem::path(set) : std::filesystem::path(LUMAPRESS_CORPUS_DIR);
+  return set != nullptr && *set != '\0' ? std::filesystem::path(set)
+                                        : std::filesystem::path(LUMAPRESS_CORPUS_DIR);
 }
 
 // Corpus files whose names start with `prefix`, sorted.
@@ -27,7 +28,8 @@ inline std::vector<std::string> CorpusFiles(const std::string& prefix) {
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(CorpusDir(), error)) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind(prefix, 0) == 0 && entry.path().extension() == ".png") paths.push_back(entry.path().string());
+    if (name.rfind(prefix, 0) == 0 && entry.path().extension() == ".png")
+      paths.push_back(entry.path().string());
   }
   std::sort(paths.begin(), paths.end());
   return paths;

@@ -14,11 +14,13 @@
 
 namespace lumapress::bench {
 
-inline std::optional<std::vector<uint8_t>> InflateAll(std::span<const uint8_t> stream, size_t expected) {
+inline std::optional<std::vector<uint8_t>> InflateAll(std::span<const uint8_t> stream,
+                                                      size_t expected) {
   std::vector<uint8_t> out(expected);
   uLongf size = expected;
   uLong used = stream.size();
-  if (uncompress2(out.data(), &size, stream.data(), &used) != Z_OK || size != expected) return std::nullopt;
+  if (uncompress2(out.data(), &size, stream.data(), &used) != Z_OK || size != expected)
+    return std::nullopt;
   return out;
 }
 
@@ -75,7 +77,8 @@ inline std::optional<size_t> Zlib9MovieSize(std::span<const uint8_t> file) {
     size_t header = 2, size = word & 0x3F;
     if (size == 0x3F) {
       if (at + 6 > body->size()) return std::nullopt;
-      size = (*body)[at + 2] | (*body)[at + 3] << 8 | (*body)[at + 4] << 16 | size_t((*body)[at + 5]) << 24;
+      size = (*body)[at + 2] | (*body)[at + 3] << 8 | (*body)[at + 4] << 16 |
+             size_t((*body)[at + 5]) << 24;
       header = 6;
     }
     if (at + header + size > body->size()) return std::nullopt;

@@ -167,8 +167,8 @@ class SingleMovieRun {
       const std::string& input = inputs_[launched_];
       const int32_t quality = settings_.jpegQuality;
       const LosslessEffort effort = LosslessEffortOf(settings_);
-      prepared_[launched_] =
-          std::async(policy, [&input, quality, effort] { return PrepareImage(input, quality, effort); });
+      prepared_[launched_] = std::async(
+          policy, [&input, quality, effort] { return PrepareImage(input, quality, effort); });
     }
   }
 
@@ -351,7 +351,8 @@ class BatchRun {
 
   void Prepare(size_t index, PngReader& reader) {
     Slot& slot = slots_[index];
-    slot.job = PrepareImage(inputs_[index], settings_.jpegQuality, reader, LosslessEffortOf(settings_));
+    slot.job =
+        PrepareImage(inputs_[index], settings_.jpegQuality, reader, LosslessEffortOf(settings_));
     slot.fault = slot.job.fault;
     slot.form = slot.job.bitmap.form;
     SetStage(slot, Stage::kPrepared);

@@ -2,8 +2,8 @@
 
 #include "conversion/pixel_buffer.h"
 #include "swf/bitmap_data.h"
-#include "swf/swf_writer.h"
 #include "swf/reusable_buffer.h"
+#include "swf/swf_writer.h"
 #include "swf/whole_buffer_deflater.h"
 
 namespace lumapress {
@@ -13,23 +13,24 @@ namespace {
 // A format 5 lossless tag: the whole PixelBuffer32, which libdeflate compresses in one call,
 // in memory the thread keeps for its next image. Refused before anything is allocated when
 // the buffer is beyond that call's limit.
-BitmapResult BuildLossless32Tag(int32_t code, const ImageRows& rows, LosslessEffort effort, BitmapTag& tag) {
+BitmapResult BuildLossless32Tag(int32_t code, const ImageRows& rows, LosslessEffort effort,
+                                BitmapTag& tag) {
   const uint64_t bytes = uint64_t{rows.width} * rows.height * 4;
   if (bytes > WholeBufferDeflater::kMaxInputBytes) return BitmapResult::kTooLarge;
   thread_local ReusableBuffer pixels;
   const std::span<uint8_t> buffer = pixels.Get(static_cast<size_t>(bytes));
   FillPixelRows32(rows, 0, rows.height, buffer.data());
   const BitmapResult result =
-      BuildLosslessTag(code, kBitmapFormat32, static_cast<int32_t>(rows.width), static_cast<int32_t>(rows.height),
-                       0, buffer, LosslessLevel(effort, 4), tag);
+      BuildLosslessTag(code, kBitmapFormat32, static_cast<int32_t>(rows.width),
+                       static_cast<int32_t>(rows.height), 0, buffer, LosslessLevel(effort, 4), tag);
   pixels.Release();
   return result;
 }
 
 }  // namespace
 
-BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality, LosslessEffort effort,
-                                PreparedBitmap& bitmap) {
+BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
+                                LosslessEffort effort, PreparedBitmap& bitmap) {
   const auto width = static_cast<int32_t>(image.width);
   const auto height = static_cast<int32_t>(image.height);
   const ImageRows rows{image.pixels, image.width, image.height, image.channels,
@@ -39,7 +40,8 @@ BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality, 
     case BitmapForm::kJpegWithAlpha:
       // The encoder reads premultiplied colour, as filling the PixelBuffer32 leaves it.
       PremultiplyRows(rows);
-      return BuildJpegBitmapWithAlphaTag(image.pixels, width, height, jpegQuality, effort, bitmap.tag);
+      return BuildJpegBitmapWithAlphaTag(image.pixels, width, height, jpegQuality, effort,
+                                         bitmap.tag);
     case BitmapForm::kJpeg:
       return BuildJpegBitmapTag(image.pixels, width, height, jpegQuality, image.channels, bitmap.tag);
     case BitmapForm::kLosslessWithAlpha:
@@ -63,7 +65,8 @@ BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality, 
 BitmapResult WriteImageBitmap(SwfWriter& writer, int32_t bitmapId, const DecodedImage& image,
                               int32_t jpegQuality, BitmapForm* form) {
   PreparedBitmap bitmap;
-  const BitmapResult result = PrepareImageBitmap(image, jpegQuality, LosslessEffort::kDefault, bitmap);
+  const BitmapResult result =
+      PrepareImageBitmap(image, jpegQuality, LosslessEffort::kDefault, bitmap);
   if (form != nullptr) *form = bitmap.form;
   if (result == BitmapResult::kOk) writer.DefineBitmap(bitmapId, bitmap.tag);
   return result;

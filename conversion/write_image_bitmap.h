@@ -21,8 +21,8 @@ struct PreparedBitmap {
 // bitmap tag, compressing lossless data and alpha planes with `effort`. Opaque 8-bit images
 // with more than 256 colours are stored in format 5. Thread-safe for distinct images; throws
 // std::bad_alloc when memory runs out.
-BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality, LosslessEffort effort,
-                                PreparedBitmap& bitmap);
+BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
+                                LosslessEffort effort, PreparedBitmap& bitmap);
 
 // PrepareImageBitmap with the default effort, then one bitmap tag with `bitmapId` in
 // `writer`. Nothing is written unless the result is kOk.

@@ -13,11 +13,15 @@ constexpr int kRepetitiveZlibLevel = 9;
 
 }  // namespace
 
-BitmapResult AppendZlibStream(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream) {
+BitmapResult AppendZlibStream(std::span<const uint8_t> data, int level,
+                              std::vector<uint8_t>& stream) {
   switch (ThreadDeflater(level).Append(data, stream)) {
-    case WholeBufferDeflater::Status::kOk: return BitmapResult::kOk;
-    case WholeBufferDeflater::Status::kTooLarge: return BitmapResult::kTooLarge;
-    case WholeBufferDeflater::Status::kFailed: break;
+    case WholeBufferDeflater::Status::kOk:
+      return BitmapResult::kOk;
+    case WholeBufferDeflater::Status::kTooLarge:
+      return BitmapResult::kTooLarge;
+    case WholeBufferDeflater::Status::kFailed:
+      break;
   }
   return BitmapResult::kCompressFailed;
 }
@@ -32,7 +36,8 @@ namespace {
 // libdeflate's stream of `data`, appended to the body; then either zlib's level 9 stream in its
 // place (data of long repeats, when `zlibForRepeats`) or a precompressed mark when deflating
 // the stream again would not pay.
-BitmapResult AppendStream(std::span<const uint8_t> data, int level, bool zlibForRepeats, BitmapTag& tag) {
+BitmapResult AppendStream(std::span<const uint8_t> data, int level, bool zlibForRepeats,
+                          BitmapTag& tag) {
   const size_t start = tag.body.size();
   const BitmapResult result = AppendZlibStream(data, level, tag.body);
   if (result != BitmapResult::kOk) return result;

@@ -25,7 +25,8 @@ int LosslessLevel(LosslessEffort effort, int bytesPerPixel);
 
 // Appends the zlib stream of `data` at libdeflate `level` (0 stores, 1-12) to `stream`,
 // exactly as long as the compressor produced. Nothing is appended unless the result is kOk.
-BitmapResult AppendZlibStream(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream);
+BitmapResult AppendZlibStream(std::span<const uint8_t> data, int level,
+                              std::vector<uint8_t>& stream);
 
 // Data that libdeflate shrinks more than this many times is made of long repeats.
 inline constexpr size_t kRepetitiveShrink = 16;

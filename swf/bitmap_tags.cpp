@@ -135,7 +135,7 @@ BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_
   tag = BitmapTag{kTagDefineBitsJpeg3, {}, {}};
   tag.body.reserve(4 + jpeg.size() + kJpegDataFraming);
   AppendU32(tag.body, static_cast<uint32_t>(jpeg.size()) + kJpegDataFraming);  // AlphaDataOffset
-  AppendJpegImageData(tag, jpeg);                                               // ImageData
+  AppendJpegImageData(tag, jpeg);                                              // ImageData
   const BitmapResult result = AppendAlphaPlane(alpha, level, tag);             // BitmapAlphaData
   if (result != BitmapResult::kOk) tag = BitmapTag{};
   return result;
@@ -228,7 +228,8 @@ void SwfWriter::DefineBitmap(int32_t characterId, const BitmapTag& tag) {
   WriteBytes(tag.body);
   for (const ByteSpan& span : tag.precompressed) {
     if (span.offset <= tag.body.size() && span.length <= tag.body.size() - span.offset) {
-      MarkPrecompressed(bodyStart + static_cast<int64_t>(span.offset), static_cast<int64_t>(span.length));
+      MarkPrecompressed(bodyStart + static_cast<int64_t>(span.offset),
+                        static_cast<int64_t>(span.length));
     }
   }
   EndTag();
@@ -237,9 +238,10 @@ void SwfWriter::DefineBitmap(int32_t characterId, const BitmapTag& tag) {
 bool SwfWriter::DefineBitsLossless(int32_t characterId, int32_t width, int32_t height,
                                    int32_t format, int32_t colorCount, std::span<const uint8_t> data) {
   BitmapTag tag;
-  const int level = LosslessLevel(LosslessEffort::kDefault, format == kBitmapFormatColorMapped ? 1 : 4);
-  if (BuildLosslessTag(kTagDefineBitsLossless, format, width, height, colorCount, data, level, tag) !=
-      BitmapResult::kOk) {
+  const int level =
+      LosslessLevel(LosslessEffort::kDefault, format == kBitmapFormatColorMapped ? 1 : 4);
+  if (BuildLosslessTag(kTagDefineBitsLossless, format, width, height, colorCount, data, level,
+                       tag) != BitmapResult::kOk) {
     return false;
   }
   DefineBitmap(characterId, tag);
@@ -250,8 +252,8 @@ bool SwfWriter::DefineBitsLossless2(int32_t characterId, int32_t width, int32_t 
                                     int32_t format, int32_t colorCount,
                                     std::span<const uint8_t> data, int level) {
   BitmapTag tag;
-  if (BuildLosslessTag(kTagDefineBitsLossless2, format, width, height, colorCount, data, level, tag) !=
-      BitmapResult::kOk) {
+  if (BuildLosslessTag(kTagDefineBitsLossless2, format, width, height, colorCount, data, level,
+                       tag) != BitmapResult::kOk) {
     return false;
   }
   DefineBitmap(characterId, tag);

@@ -44,7 +44,7 @@ enum class BitmapResult {
   kOk,
   kEncoderUnavailable,  // the JPEG encoder could not be initialised
   kEncodeFailed,        // the JPEG encoder reported an error
-  kCompressFailed,      // the compressor refused the data (running out of memory throws std::bad_alloc)
+  kCompressFailed,      // the compressor refused the data (no memory throws std::bad_alloc)
   kTooLarge,            // more data than one compressor call takes
 };
 

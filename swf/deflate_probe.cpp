@@ -18,14 +18,17 @@ constexpr int kProbeLevel = 1;
 constexpr size_t kWorthwhileSaving = 200;
 
 struct CompressorFree {
-  void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
+  void operator()(libdeflate_compressor* compressor) const {
+    libdeflate_free_compressor(compressor);
+  }
 };
 
 }  // namespace
 
 bool WorthDeflatingAgain(std::span<const uint8_t> bytes) {
   if (bytes.empty()) return false;
-  const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(kProbeLevel));
+  const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
+      libdeflate_alloc_compressor(kProbeLevel));
   if (!compressor) throw std::bad_alloc();
   const size_t sampleBytes = bytes.size() <= kSamples * kSampleBytes ? bytes.size() : kSampleBytes;
   const size_t samples = bytes.size() <= kSamples * kSampleBytes ? 1 : kSamples;
@@ -34,8 +37,8 @@ bool WorthDeflatingAgain(std::span<const uint8_t> bytes) {
   size_t in = 0, compressed = 0;
   for (size_t i = 0; i < samples; ++i) {
     const size_t offset = samples == 1 ? 0 : (bytes.size() - sampleBytes) * i / (samples - 1);
-    const size_t size = libdeflate_deflate_compress(compressor.get(), bytes.data() + offset, sampleBytes,
-                                                    out.data(), sampleBytes - 1);
+    const size_t size = libdeflate_deflate_compress(compressor.get(), bytes.data() + offset,
+                                                    sampleBytes, out.data(), sampleBytes - 1);
     in += sampleBytes;
     compressed += size == 0 ? sampleBytes : size;  // 0: no shorter than the sample
   }

@@ -84,8 +84,8 @@ bool DeflatingMovieFile::Settle(int64_t offset) {
 }
 
 bool DeflatingMovieFile::Feed(int64_t begin, int64_t end, int level) {
-  const auto bytes = std::span<const uint8_t>(pending_).subspan(static_cast<size_t>(begin - pendingStart_),
-                                                              static_cast<size_t>(end - begin));
+  const auto bytes = std::span<const uint8_t>(pending_).subspan(
+      static_cast<size_t>(begin - pendingStart_), static_cast<size_t>(end - begin));
   return deflater_->SetLevel(level, compressed_) && deflater_->Append(bytes, false, compressed_);
 }
 
@@ -100,7 +100,8 @@ bool DeflatingMovieFile::WriteCompressed(size_t count, bool finish) {
       ok = Feed(at, next, kStoredLevel);
       at = next;
     } else {
-      const int64_t next = precompressed_.empty() ? end : std::min(end, precompressed_.front().begin);
+      const int64_t next =
+          precompressed_.empty() ? end : std::min(end, precompressed_.front().begin);
       ok = Feed(at, next, kMovieZlibLevel);
       at = next;
     }
@@ -122,7 +123,7 @@ bool DeflatingMovieFile::Close() {
   pending_.shrink_to_fit();
   compressed_ = {};
   deflater_.reset();
-  const uint8_t header[kHeaderBytes] = {'C', 'W', 'S', kCompressedMovieVersion,
+  const uint8_t header[kHeaderBytes] = {'C',        'W',        'S',        kCompressedMovieVersion,
                                         header_[4], header_[5], header_[6], header_[7]};
   if (!failed_ && (std::fseek(file_.get(), 0, SEEK_SET) != 0 ||
                    std::fwrite(header, 1, sizeof header, file_.get()) != sizeof header)) {

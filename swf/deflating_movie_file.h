@@ -66,7 +66,7 @@ class DeflatingMovieFile {
   int64_t pendingStart_ = 0;       // uncompressed offset of pending_[0]
   std::vector<uint8_t> pending_;   // body bytes not compressed yet
   int64_t settledEnd_ = 0;         // body bytes before this offset will not change
-  std::deque<Span> precompressed_;  // spans not compressed yet, in increasing order
+  std::deque<Span> precompressed_;   // spans not compressed yet, in increasing order
   std::vector<uint8_t> compressed_;  // reused output buffer
   uint64_t compressedBytes_ = 0;
   bool failed_ = false;

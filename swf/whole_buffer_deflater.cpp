@@ -14,11 +14,13 @@ namespace {
 constexpr uint64_t kLargestBitmapBytes = uint64_t{65535} * 65535 * 4;
 // The compressor's worst case adds a few bytes per block of a few kilobytes; keeping the input
 // 1/64 below what size_t holds leaves that room on every platform.
-constexpr uint64_t kSizeLimit = std::numeric_limits<size_t>::max() - std::numeric_limits<size_t>::max() / 64;
+constexpr uint64_t kSizeLimit =
+    std::numeric_limits<size_t>::max() - std::numeric_limits<size_t>::max() / 64;
 
 }  // namespace
 
-const size_t WholeBufferDeflater::kMaxInputBytes = static_cast<size_t>(std::min(kLargestBitmapBytes, kSizeLimit));
+const size_t WholeBufferDeflater::kMaxInputBytes =
+    static_cast<size_t>(std::min(kLargestBitmapBytes, kSizeLimit));
 
 WholeBufferDeflater::WholeBufferDeflater(int level, size_t maxInputBytes)
     : compressor_(libdeflate_alloc_compressor(std::clamp(level, kMinLevel, kMaxLevel))),
@@ -36,15 +38,18 @@ WholeBufferDeflater::Status WholeBufferDeflater::Append(std::span<const uint8_t>
   if (bound < input.size()) return Status::kTooLarge;  // the bound itself overflowed
   // Room for the worst case, uninitialised: pages the compressor does not reach stay untouched.
   const std::span<uint8_t> room = room_.Get(bound);
-  const size_t size = libdeflate_zlib_compress(compressor_, input.data(), input.size(), room.data(), bound);
-  if (size != 0) out.insert(out.end(), room.begin(), room.begin() + static_cast<std::ptrdiff_t>(size));
+  const size_t size =
+      libdeflate_zlib_compress(compressor_, input.data(), input.size(), room.data(), bound);
+  if (size != 0)
+    out.insert(out.end(), room.begin(), room.begin() + static_cast<std::ptrdiff_t>(size));
   room_.Release();
   return size == 0 ? Status::kFailed : Status::kOk;
 }
 
 WholeBufferDeflater& ThreadDeflater(int level) {
   thread_local std::unique_ptr<WholeBufferDeflater> deflaters[WholeBufferDeflater::kMaxLevel + 1];
-  const int index = std::clamp(level, WholeBufferDeflater::kMinLevel, WholeBufferDeflater::kMaxLevel);
+  const int index =
+      std::clamp(level, WholeBufferDeflater::kMinLevel, WholeBufferDeflater::kMaxLevel);
   if (!deflaters[index]) deflaters[index] = std::make_unique<WholeBufferDeflater>(index);
   return *deflaters[index];
 }

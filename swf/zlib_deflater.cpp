@@ -17,7 +17,8 @@ constexpr int kWindowBits = 15;
 }  // namespace
 
 ZlibDeflater::ZlibDeflater(int level, int memLevel) : level_(level) {
-  const int result = deflateInit2(&stream_, level, Z_DEFLATED, kWindowBits, memLevel, Z_DEFAULT_STRATEGY);
+  const int result =
+      deflateInit2(&stream_, level, Z_DEFLATED, kWindowBits, memLevel, Z_DEFAULT_STRATEGY);
   if (result == Z_MEM_ERROR) throw std::bad_alloc();
   ok_ = result == Z_OK;
 }
@@ -33,7 +34,9 @@ void ZlibDeflater::OfferRoom(std::vector<uint8_t>& out, size_t room) {
   stream_.avail_out = static_cast<uInt>(room);
 }
 
-void ZlibDeflater::TakeBack(std::vector<uint8_t>& out) { out.resize(out.size() - stream_.avail_out); }
+void ZlibDeflater::TakeBack(std::vector<uint8_t>& out) {
+  out.resize(out.size() - stream_.avail_out);
+}
 
 bool ZlibDeflater::Fail() {
   ok_ = false;
@@ -53,7 +56,8 @@ bool ZlibDeflater::Append(std::span<const uint8_t> input, bool finish, std::vect
     do {
       // Room for what this piece can grow into, so one deflate call usually suffices (and
       // stored blocks never end for want of room).
-      OfferRoom(out, std::max(kMinOutputGrowth, static_cast<size_t>(deflateBound(&stream_, stream_.avail_in))));
+      OfferRoom(out, std::max(kMinOutputGrowth,
+                              static_cast<size_t>(deflateBound(&stream_, stream_.avail_in))));
       result = deflate(&stream_, flush);
       TakeBack(out);
       if (result == Z_STREAM_ERROR) return Fail();

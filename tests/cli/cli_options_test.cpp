@@ -27,9 +27,9 @@ TEST(CliOptions, DefaultsMatchTheDialog) {
 }
 
 TEST(CliOptions, EveryOptionReachesTheSettings) {
-  const ParsedCommandLine parsed = Parse({"-b", "-o", "out", "-d", "2.5", "-q", "80", "-r", "24",
-                                          "-c", "c.swf", "-y", "-j", "3", "--smallest", "--quiet", "a.png",
-                                          "b.png"});
+  const ParsedCommandLine parsed =
+      Parse({"-b", "-o", "out", "-d", "2.5", "-q", "80", "-r", "24", "-c", "c.swf", "-y", "-j", "3",
+             "--smallest", "--quiet", "a.png", "b.png"});
   ASSERT_TRUE(parsed.options.has_value());
   const CliOptions& o = *parsed.options;
   EXPECT_TRUE(o.settings.batchMode);

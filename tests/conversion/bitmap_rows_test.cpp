@@ -46,11 +46,14 @@ TEST(BitmapFromRows, MatchesTheTagOfTheWholePixelBuffer) {
   } cases[] = {
       {"8-bit photo, more than 256 colours", 301, 257, 3, 8, kTagDefineBitsLossless,
        LosslessEffort::kDefault, BitmapForm::kLossless32},
-      {"16-bit image", 64, 9, 3, 16, kTagDefineBitsLossless, LosslessEffort::kDefault, BitmapForm::kLossless32},
-      {"alpha", 300, 300, 4, 8, kTagDefineBitsLossless2, LosslessEffort::kDefault, BitmapForm::kLosslessWithAlpha},
+      {"16-bit image", 64, 9, 3, 16, kTagDefineBitsLossless, LosslessEffort::kDefault,
+       BitmapForm::kLossless32},
+      {"alpha", 300, 300, 4, 8, kTagDefineBitsLossless2, LosslessEffort::kDefault,
+       BitmapForm::kLosslessWithAlpha},
       {"alpha, smallest", 300, 300, 4, 8, kTagDefineBitsLossless2, LosslessEffort::kSmallest,
        BitmapForm::kLosslessWithAlpha},
-      {"one pixel", 1, 1, 3, 16, kTagDefineBitsLossless, LosslessEffort::kDefault, BitmapForm::kLossless32},
+      {"one pixel", 1, 1, 3, 16, kTagDefineBitsLossless, LosslessEffort::kDefault,
+       BitmapForm::kLossless32},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -60,12 +63,12 @@ TEST(BitmapFromRows, MatchesTheTagOfTheWholePixelBuffer) {
         forReference, c.width, c.height, c.channels, size_t{c.width} * static_cast<size_t>(c.channels)});
     BitmapTag expected;
     ASSERT_EQ(BuildLosslessTag(c.code, kBitmapFormat32, static_cast<int32_t>(c.width),
-                               static_cast<int32_t>(c.height), 0, buffer.bytes, LosslessLevel(c.effort, 4),
-                               expected),
+                               static_cast<int32_t>(c.height), 0, buffer.bytes,
+                               LosslessLevel(c.effort, 4), expected),
               BitmapResult::kOk);
     PreparedBitmap bitmap;
-    ASSERT_EQ(PrepareImageBitmap(ImageOf(forBitmap, c.width, c.height, c.channels, c.bitDepth), 100, c.effort,
-                                 bitmap),
+    ASSERT_EQ(PrepareImageBitmap(ImageOf(forBitmap, c.width, c.height, c.channels, c.bitDepth), 100,
+                                 c.effort, bitmap),
               BitmapResult::kOk);
     EXPECT_EQ(bitmap.form, c.form);
     EXPECT_EQ(bitmap.tag.code, expected.code);

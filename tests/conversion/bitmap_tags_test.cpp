@@ -1,4 +1,3 @@
-#include "swf/bitmap_data.h"
 #include "swf/bitmap_tags.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +9,7 @@
 #include "support/swf_bitmaps.h"
 #include "support/swf_reader.h"
 #include "support/temp_folder.h"
+#include "swf/bitmap_data.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress::test {
@@ -107,8 +107,10 @@ TEST(BitmapTags, FourthByteOnlyChangesTheAlphaPlane) {
   std::vector<uint8_t> b = a;
   b[3] = 0x11, b[7] = 0x22;
   BitmapTag tagA, tagB;
-  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(a, 2, 2, 75, LosslessEffort::kDefault, tagA), BitmapResult::kOk);
-  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(b, 2, 2, 75, LosslessEffort::kDefault, tagB), BitmapResult::kOk);
+  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(a, 2, 2, 75, LosslessEffort::kDefault, tagA),
+            BitmapResult::kOk);
+  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(b, 2, 2, 75, LosslessEffort::kDefault, tagB),
+            BitmapResult::kOk);
   SwfTag readA{35, true, 0, FromHex("01 00"), {}}, readB = readA;
   readA.body.insert(readA.body.end(), tagA.body.begin(), tagA.body.end());
   readB.body.insert(readB.body.end(), tagB.body.begin(), tagB.body.end());
@@ -144,7 +146,8 @@ TEST(BitmapTags, CompressedDataIsMarkedPrecompressedUnlessDeflatingAgainPays) {
   const int level = LosslessLevel(LosslessEffort::kDefault, 4);
 
   BitmapTag lossless;
-  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 5, 250, 200, 0, noise, level, lossless), BitmapResult::kOk);
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 5, 250, 200, 0, noise, level, lossless),
+            BitmapResult::kOk);
   ASSERT_EQ(lossless.precompressed.size(), 1u);
   EXPECT_EQ(lossless.precompressed[0].offset, 5u);  // the whole ZlibBitmapData
   EXPECT_EQ(lossless.precompressed[0].length, lossless.body.size() - 5);
@@ -161,13 +164,15 @@ TEST(BitmapTags, CompressedDataIsMarkedPrecompressedUnlessDeflatingAgainPays) {
 
   // Stored blocks of compressible data: the movie deflates them.
   BitmapTag stored;
-  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless2, 5, 100, 1000, 0, flat, 0, stored), BitmapResult::kOk);
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless2, 5, 100, 1000, 0, flat, 0, stored),
+            BitmapResult::kOk);
   EXPECT_TRUE(stored.precompressed.empty());
 
   // A JPEG of noise: its scan data is marked, from the end of the SOS segment to the end of
   // the stream; the framing and the tables are not.
   std::vector<uint8_t> jpeg;
-  ASSERT_EQ(EncodeJpeg(std::span(noise).first(120 * 100 * 3), 120, 100, 90, 3, jpeg), BitmapResult::kOk);
+  ASSERT_EQ(EncodeJpeg(std::span(noise).first(120 * 100 * 3), 120, 100, 90, 3, jpeg),
+            BitmapResult::kOk);
   const BitmapTag jpeg2 = BuildJpeg2Tag(jpeg);
   ASSERT_EQ(jpeg2.precompressed.size(), 1u);
   EXPECT_EQ(jpeg2.precompressed[0].offset, 4 + JpegScanOffset(jpeg));
@@ -187,12 +192,13 @@ TEST(BitmapTags, CompressedDataIsMarkedPrecompressedUnlessDeflatingAgainPays) {
   std::vector<uint8_t> planeStream;
   ASSERT_EQ(AppendZlibStream(flat, 9, planeStream), BitmapResult::kOk);
   const size_t alphaStart = 4 + jpeg.size() + 6;
-  EXPECT_TRUE(std::equal(flatAlpha.body.begin() + static_cast<std::ptrdiff_t>(alphaStart), flatAlpha.body.end(),
-                         planeStream.begin(), planeStream.end()));
+  EXPECT_TRUE(std::equal(flatAlpha.body.begin() + static_cast<std::ptrdiff_t>(alphaStart),
+                         flatAlpha.body.end(), planeStream.begin(), planeStream.end()));
 
   // A JPEG of a flat image: its scan data repeats, so the movie deflates it again.
   std::vector<uint8_t> flatJpeg;
-  ASSERT_EQ(EncodeJpeg(std::span(flat).first(360 * 360 * 3), 360, 360, 80, 3, flatJpeg), BitmapResult::kOk);
+  ASSERT_EQ(EncodeJpeg(std::span(flat).first(360 * 360 * 3), 360, 360, 80, 3, flatJpeg),
+            BitmapResult::kOk);
   EXPECT_TRUE(BuildJpeg2Tag(flatJpeg).precompressed.empty());
 }
 

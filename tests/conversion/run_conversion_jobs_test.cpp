@@ -137,15 +137,16 @@ INSTANTIATE_TEST_SUITE_P(Jobs, BatchJobsTest, ::testing::Values(0u, 1u, 2u, 3u, 
 TEST_F(ConversionTest, MixedImagesGiveTheSameFilesForAnyJobCount) {
   std::vector<uint8_t> noise(180 * 120 * 4);
   uint32_t seed = 11;
-  for (uint8_t& byte : noise) byte = static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+  for (uint8_t& byte : noise)
+    byte = static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
   WriteRgb8Png(Path("noise.png"), 180, 120, std::span(noise).first(180 * 120 * 3));
   WriteRgba8Png(Path("noisy-alpha.png"), 180, 120, noise);
   WritePngFile(Path("deep.png"), PatternPng(kRgb, 16, 90, 60, 1));
   WritePngFile(Path("palette.png"), PatternPng(kPalette, 4, 70, 50, 2));
-  const std::vector<std::string> inputs = {Path("noise.png"),       PhotoPng("photo.png", 300, 200),
-                                           FlatPng("flat.png", 640, 480, 5), Path("noisy-alpha.png"),
-                                           AlphaPng("alpha.png", 120, 90), Path("deep.png"),
-                                           Path("palette.png")};
+  const std::vector<std::string> inputs = {
+      Path("noise.png"),       PhotoPng("photo.png", 300, 200), FlatPng("flat.png", 640, 480, 5),
+      Path("noisy-alpha.png"), AlphaPng("alpha.png", 120, 90),  Path("deep.png"),
+      Path("palette.png")};
   const struct {
     const char* what;
     int32_t quality;
@@ -161,7 +162,8 @@ TEST_F(ConversionTest, MixedImagesGiveTheSameFilesForAnyJobCount) {
       settings_.batchMode = batch;
       std::vector<std::vector<uint8_t>> reference;
       for (const unsigned jobs : s.jobCounts) {
-        SCOPED_TRACE(std::string(s.what) + (batch ? ", batch" : ", one movie") + ", jobs " + std::to_string(jobs));
+        SCOPED_TRACE(std::string(s.what) + (batch ? ", batch" : ", one movie") + ", jobs " +
+                     std::to_string(jobs));
         settings_.jobs = jobs;
         const std::string output = Path("out" + std::to_string(jobs) + (batch ? "" : ".swf"));
         settings_.outputPath = output;
@@ -169,7 +171,8 @@ TEST_F(ConversionTest, MixedImagesGiveTheSameFilesForAnyJobCount) {
         ASSERT_EQ(Convert(inputs), 0);
         std::vector<std::vector<uint8_t>> files;
         if (batch) {
-          for (const char* name : {"noise", "photo", "flat", "noisy-alpha", "alpha", "deep", "palette"}) {
+          for (const char* name :
+               {"noise", "photo", "flat", "noisy-alpha", "alpha", "deep", "palette"}) {
             files.push_back(ReadFileBytes(output + "/" + name + ".swf"));
           }
         } else {

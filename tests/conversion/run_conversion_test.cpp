@@ -79,7 +79,8 @@ std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed) {
 
 // True when `needle` occurs in `haystack` as it is.
 bool Contains(std::span<const uint8_t> haystack, std::span<const uint8_t> needle) {
-  return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
+  return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) !=
+         haystack.end();
 }
 
 std::vector<uint8_t> AlphaRgba(uint32_t width, uint32_t height) {
@@ -335,13 +336,14 @@ TEST_F(ConversionTest, LongEdgesBeyondOneEdgeRecordConvert) {
 
 TEST_F(ConversionTest, LosslessBitmapsStayExactAndPrecompressedDataIsStored) {
   settings_.outputPath = Path("m.swf");
-  const std::vector<uint8_t> noise = NoiseBytes(300 * 200 * 3, 1), noiseAlpha = NoiseBytes(90 * 70 * 4, 2);
+  const std::vector<uint8_t> noise = NoiseBytes(300 * 200 * 3, 1),
+                             noiseAlpha = NoiseBytes(90 * 70 * 4, 2);
   WriteRgb8Png(Path("noise.png"), 300, 200, noise);
   WriteRgba8Png(Path("alpha.png"), 90, 70, noiseAlpha);
   const TestPng deep = PatternPng(kRgb, 16, 120, 80, 3);
   WritePngFile(Path("deep.png"), deep);
-  ASSERT_EQ(Convert({Path("noise.png"), FlatPng("flat.png", 640, 480, 9), Path("deep.png"), Path("alpha.png"),
-                     AlphaPng("soft.png", 300, 200)}),
+  ASSERT_EQ(Convert({Path("noise.png"), FlatPng("flat.png", 640, 480, 9), Path("deep.png"),
+                     Path("alpha.png"), AlphaPng("soft.png", 300, 200)}),
             0);
   const std::vector<uint8_t> file = FileBytes(settings_.outputPath);
   ASSERT_GE(file.size(), 10u);
@@ -352,7 +354,8 @@ TEST_F(ConversionTest, LosslessBitmapsStayExactAndPrecompressedDataIsStored) {
   EXPECT_EQ(movie.trailingBytes, 0u);
   std::vector<SwfBitmap> bitmaps;
   for (const SwfTag& tag : movie.tags) {
-    if (tag.code == kLossless || tag.code == kLossless2) bitmaps.push_back(ParseBitmapTag(tag));  // inflates
+    if (tag.code == kLossless || tag.code == kLossless2)
+      bitmaps.push_back(ParseBitmapTag(tag));  // inflates
   }
   ASSERT_EQ(bitmaps.size(), 5u);
   std::vector<uint8_t> deepRgb;
@@ -401,7 +404,8 @@ TEST_F(ConversionTest, JpegScanDataIsStoredAndAlphaPlanesStayExact) {
 }
 
 TEST_F(ConversionTest, SmallestKeepsEveryPixelInNoLargerMovies) {
-  const std::vector<std::string> inputs = {PhotoPng("p.png", 400, 300), AlphaPng("a.png", 200, 150)};
+  const std::vector<std::string> inputs = {PhotoPng("p.png", 400, 300),
+                                           AlphaPng("a.png", 200, 150)};
   settings_.outputPath = Path("default.swf");
   ASSERT_EQ(Convert(inputs), 0);
   settings_.smallest = true;

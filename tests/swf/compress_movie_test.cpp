@@ -59,8 +59,8 @@ void ExpectCompressedFormOf(std::span<const uint8_t> movie, std::span<const uint
   EXPECT_TRUE(std::equal(inflated.begin(), inflated.end(), body.begin(), body.end()))
       << "inflated body differs from the movie";
   const auto reference = Deflate9(body);
-  EXPECT_TRUE(std::equal(reference.begin(), reference.end(), compressed.begin() + 8,
-                         compressed.end()))
+  EXPECT_TRUE(
+      std::equal(reference.begin(), reference.end(), compressed.begin() + 8, compressed.end()))
       << "differs from one level 9 deflate call";
 }
 

@@ -109,7 +109,8 @@ TEST(CompressedMovie, EqualsTheUncompressedMovieCompressedAfterwards) {
 
 // True when `needle` occurs in `haystack` as it is.
 bool Contains(std::span<const uint8_t> haystack, std::span<const uint8_t> needle) {
-  return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
+  return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) !=
+         haystack.end();
 }
 
 TEST(CompressedMovie, PrecompressedSpansAreStoredAsTheyAre) {
@@ -176,7 +177,8 @@ TEST(CompressedMovie, WriteErrorsOnAFullDeviceFailTheMovie) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   SwfWriter writer(64, 48, 12, 6);
   ASSERT_TRUE(writer.OpenCompressedMovie("/dev/full", 1));
-  writer.DefineBitmap(writer.NewCharacterId(), BitmapTag{kTagDefineBitsJpeg2, Noise(600 * 1024, 1), {}});
+  writer.DefineBitmap(writer.NewCharacterId(),
+                      BitmapTag{kTagDefineBitsJpeg2, Noise(600 * 1024, 1), {}});
   writer.ShowFrame();
   EXPECT_EQ(writer.Finish(), -1);
 }
@@ -256,7 +258,8 @@ TEST(ZlibDeflater, LevelChangesKeepOneStreamAndStoreWhatLevel0Gets) {
   ASSERT_TRUE(deflater.Append(last, true, stream));
   EXPECT_FALSE(deflater.SetLevel(0, stream)) << "the stream is complete";
   std::vector<uint8_t> all;
-  for (const auto* part : {&first, &stored, &zeros, &zeros, &last}) all.insert(all.end(), part->begin(), part->end());
+  for (const auto* part : {&first, &stored, &zeros, &zeros, &last})
+    all.insert(all.end(), part->begin(), part->end());
   ASSERT_GE(stream.size(), 2u);
   EXPECT_EQ(ToHex(std::span(stream).first(2)), "78 DA");
   EXPECT_TRUE(InflateZlib(stream) == all);

@@ -44,8 +44,10 @@ TEST(DeflateProbe, SaysWhetherDeflatingAgainPays) {
       {"noise, long", Noise(3u << 20, 2), false},
       {"zlib stream of noise", Compress2(Noise(1u << 20, 3)), false},
       {"zeros", std::vector<uint8_t>(100000, 0), true},
-      {"zlib stream of a flat image, whose repeats repeat", Compress2(std::vector<uint8_t>(8u << 20, 0x40)), true},
-      {"noise with zeros only where the last sample lies", NoiseEndingInZeros(1u << 20, 20000), true},
+      {"zlib stream of a flat image, whose repeats repeat",
+       Compress2(std::vector<uint8_t>(8u << 20, 0x40)), true},
+      {"noise with zeros only where the last sample lies", NoiseEndingInZeros(1u << 20, 20000),
+       true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(WorthDeflatingAgain(c.bytes), c.worth) << c.what;

@@ -89,9 +89,7 @@ TEST(WholeBufferDeflater, TheLimitCoversTheLargestBitmapWhereSizeTHoldsIt) {
 
 TEST(WholeBufferDeflater, LevelsOutsideTheRangeAreClamped) {
   const std::vector<uint8_t> input = Mixed(50000, 8);
-  const struct {
-    int asked, used;
-  } cases[] = {{-3, 0}, {99, 12}};
+  const struct { int asked, used; } cases[] = {{-3, 0}, {99, 12}};
   for (const auto& c : cases) {
     std::vector<uint8_t> asked, used;
     ASSERT_EQ(WholeBufferDeflater(c.asked).Append(input, asked), WholeBufferDeflater::Status::kOk);
