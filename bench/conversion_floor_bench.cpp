@@ -30,7 +30,7 @@
 
 #include "conversion/pixel_buffer.h"
 #include "conversion/run_conversion.h"
-#include "corpus_files.h"
+#include "bench_support.h"
 #include "swf/bitmap_tags.h"
 #include "swf/diagnostics.h"
 
@@ -49,14 +49,8 @@ using lumapress::bench::DecodeWithLibpng;
 
 std::vector<std::string> PhotoPaths() { return lumapress::bench::CorpusFiles("photo1080_"); }
 
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-double WallSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+using lumapress::bench::CpuSeconds;
+using lumapress::bench::WallSeconds;
 
 // zlib's one-call compressor, as the movie's bitmaps and body were compressed before libdeflate.
 void Compress2(const std::vector<uint8_t>& data, int level, std::vector<uint8_t>& stream) {

@@ -36,7 +36,7 @@
 
 #include "conversion/pixel_buffer.h"
 #include "conversion/run_conversion.h"
-#include "corpus_files.h"
+#include "bench_support.h"
 #include "swf/bitmap_data.h"
 #include "swf/diagnostics.h"
 #include "swf/movie_compression.h"
@@ -116,14 +116,8 @@ std::vector<std::string> Inputs(const std::string& category) {
   return CorpusFiles(category + "_");
 }
 
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-double WallSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+using lumapress::bench::CpuSeconds;
+using lumapress::bench::WallSeconds;
 
 struct Times {
   double cpu = 0, wall = 0;

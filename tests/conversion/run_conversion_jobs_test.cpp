@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "conversion_fixture.h"
+#include "support/byte_patterns.h"
 #include "support/png_maker.h"
 #include "support/swf_reader.h"
 
@@ -135,10 +136,7 @@ INSTANTIATE_TEST_SUITE_P(Jobs, BatchJobsTest, ::testing::Values(0u, 1u, 2u, 3u, 
 // Precompressed spans, flat data deflated twice, alpha, JPEG scans: the files must not depend
 // on which worker made which tag or when the movie's stream received it.
 TEST_F(ConversionTest, MixedImagesGiveTheSameFilesForAnyJobCount) {
-  std::vector<uint8_t> noise(180 * 120 * 4);
-  uint32_t seed = 11;
-  for (uint8_t& byte : noise)
-    byte = static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+  const std::vector<uint8_t> noise = NoiseBytes(180 * 120 * 4, 11);
   WriteRgb8Png(Path("noise.png"), 180, 120, std::span(noise).first(180 * 120 * 3));
   WriteRgba8Png(Path("noisy-alpha.png"), 180, 120, noise);
   WritePngFile(Path("deep.png"), PatternPng(kRgb, 16, 90, 60, 1));

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "conversion_fixture.h"
+#include "support/byte_patterns.h"
 #include "support/hex.h"
 #include "support/jpeg_check.h"
 #include "support/png_maker.h"
@@ -65,22 +66,6 @@ std::vector<uint8_t> PhotoRgb(uint32_t width, uint32_t height) {
     }
   }
   return rgb;
-}
-
-// Random bytes: pixels that deflate poorly, so their compressed data is stored in the movie.
-std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed) {
-  std::vector<uint8_t> bytes(count);
-  for (uint8_t& byte : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    byte = uint8_t(seed >> 24);
-  }
-  return bytes;
-}
-
-// True when `needle` occurs in `haystack` as it is.
-bool Contains(std::span<const uint8_t> haystack, std::span<const uint8_t> needle) {
-  return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) !=
-         haystack.end();
 }
 
 std::vector<uint8_t> AlphaRgba(uint32_t width, uint32_t height) {
@@ -374,10 +359,10 @@ TEST_F(ConversionTest, LosslessBitmapsStayExactAndPrecompressedDataIsStored) {
   // The noise bitmap's stream went into the movie's stream as stored blocks of up to 65535
   // bytes: a piece of it is in the file as it is.
   ASSERT_GT(bitmaps[0].zlibData.size(), 60000u);
-  EXPECT_TRUE(Contains(file, std::span(bitmaps[0].zlibData).subspan(100, 60000)));
+  EXPECT_TRUE(ContainsBytes(file, std::span(bitmaps[0].zlibData).subspan(100, 60000)));
   // The flat image's stream is deflated again, so it is not in the file as it is.
   ASSERT_GT(bitmaps[1].zlibData.size(), 40u);
-  EXPECT_FALSE(Contains(file, std::span(bitmaps[1].zlibData).subspan(2, 30)));
+  EXPECT_FALSE(ContainsBytes(file, std::span(bitmaps[1].zlibData).subspan(2, 30)));
 }
 
 TEST_F(ConversionTest, JpegScanDataIsStoredAndAlphaPlanesStayExact) {
@@ -395,7 +380,7 @@ TEST_F(ConversionTest, JpegScanDataIsStoredAndAlphaPlanesStayExact) {
   const SwfBitmap jpeg = ParseBitmapTag(*movie.TagsWithCode(kJpeg2)[0]);
   // The scan data, up to the closing FF D9 of the image data, is in the file as it is.
   ASSERT_GT(jpeg.imageData.size(), 31000u);
-  EXPECT_TRUE(Contains(file, std::span(jpeg.imageData).last(30002).first(30000)));
+  EXPECT_TRUE(ContainsBytes(file, std::span(jpeg.imageData).last(30002).first(30000)));
   const SwfBitmap withAlpha = ParseBitmapTag(*movie.TagsWithCode(kJpeg3)[0]);
   std::vector<uint8_t> alpha;
   for (size_t i = 3; i < noise.size(); i += 4) alpha.push_back(noise[i]);

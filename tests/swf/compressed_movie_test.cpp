@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/byte_patterns.h"
 #include "swf/bitmap_tags.h"
 #include "swf/compress_movie.h"
 #include "swf/zlib_deflater.h"
@@ -16,16 +17,6 @@
 
 namespace lumapress::test {
 namespace {
-
-// Bytes that deflate poorly, so large tags stay large in the compressed stream.
-std::vector<uint8_t> Noise(size_t count, uint32_t seed) {
-  std::vector<uint8_t> bytes(count);
-  for (uint8_t& byte : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    byte = static_cast<uint8_t>(seed >> 24);
-  }
-  return bytes;
-}
 
 using MovieContent = std::function<void(SwfWriter&)>;
 
@@ -56,8 +47,8 @@ BothForms WriteBothWays(const MovieContent& content, int32_t statedFrames) {
 }
 
 TEST(CompressedMovie, EqualsTheUncompressedMovieCompressedAfterwards) {
-  const auto big = Noise(700 * 1024, 7);  // several pieces of settled body
-  const auto small = Noise(200, 3);
+  const auto big = NoiseBytes(700 * 1024, 7);  // several pieces of settled body
+  const auto small = NoiseBytes(200, 3);
   const struct {
     const char* what;
     MovieContent content;
@@ -107,14 +98,8 @@ TEST(CompressedMovie, EqualsTheUncompressedMovieCompressedAfterwards) {
   }
 }
 
-// True when `needle` occurs in `haystack` as it is.
-bool Contains(std::span<const uint8_t> haystack, std::span<const uint8_t> needle) {
-  return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) !=
-         haystack.end();
-}
-
 TEST(CompressedMovie, PrecompressedSpansAreStoredAsTheyAre) {
-  const auto noise = Noise(300 * 1024, 21);
+  const auto noise = NoiseBytes(300 * 1024, 21);
   const std::vector<uint8_t> zeros(200 * 1024, 0);
   // A bitmap whose body is 5 bytes of fields, then `noise` marked precompressed; and a tag
   // whose well-compressible zeros are marked too: both must appear verbatim.
@@ -139,9 +124,9 @@ TEST(CompressedMovie, PrecompressedSpansAreStoredAsTheyAre) {
   EXPECT_TRUE(direct.bytes == afterwards.bytes);
   // Stored blocks hold at most 65535 bytes each, so look for pieces smaller than that.
   const auto stored = std::span(noise).subspan(70000, 60000);
-  EXPECT_TRUE(Contains(forms.direct, stored));
-  EXPECT_FALSE(Contains(forms.afterwards, stored)) << "the whole-body pass deflates everything";
-  EXPECT_TRUE(Contains(forms.direct, std::span(zeros).first(60000)));
+  EXPECT_TRUE(ContainsBytes(forms.direct, stored));
+  EXPECT_FALSE(ContainsBytes(forms.afterwards, stored)) << "the whole-body pass deflates everything";
+  EXPECT_TRUE(ContainsBytes(forms.direct, std::span(zeros).first(60000)));
   EXPECT_GT(forms.direct.size(), 2 * noise.size()) << "the noise is stored, not deflated again";
   EXPECT_GT(forms.direct.size(), 2 * noise.size() + zeros.size() - 200);
 }
@@ -178,7 +163,7 @@ TEST(CompressedMovie, WriteErrorsOnAFullDeviceFailTheMovie) {
   SwfWriter writer(64, 48, 12, 6);
   ASSERT_TRUE(writer.OpenCompressedMovie("/dev/full", 1));
   writer.DefineBitmap(writer.NewCharacterId(),
-                      BitmapTag{kTagDefineBitsJpeg2, Noise(600 * 1024, 1), {}});
+                      BitmapTag{kTagDefineBitsJpeg2, NoiseBytes(600 * 1024, 1), {}});
   writer.ShowFrame();
   EXPECT_EQ(writer.Finish(), -1);
 }
@@ -208,7 +193,7 @@ std::vector<uint8_t> Compress2(std::span<const uint8_t> data, int level) {
 }
 
 TEST(ZlibDeflater, PiecesGiveCompress2sStream) {
-  std::vector<uint8_t> data = Noise(300 * 1024, 11);
+  std::vector<uint8_t> data = NoiseBytes(300 * 1024, 11);
   // Some repetition, so that matches cross the piece boundaries.
   for (size_t i = 100 * 1024; i < 200 * 1024; ++i) data[i] = data[i - 777];
   const struct {
@@ -241,7 +226,7 @@ TEST(ZlibDeflater, PiecesGiveCompress2sStream) {
 }
 
 TEST(ZlibDeflater, LevelChangesKeepOneStreamAndStoreWhatLevel0Gets) {
-  const auto first = Noise(100000, 1), stored = Noise(150000, 2), last = Noise(70000, 3);
+  const auto first = NoiseBytes(100000, 1), stored = NoiseBytes(150000, 2), last = NoiseBytes(70000, 3);
   const std::vector<uint8_t> zeros(90000, 0);
   ZlibDeflater deflater(9, 9);
   std::vector<uint8_t> stream;
@@ -264,7 +249,7 @@ TEST(ZlibDeflater, LevelChangesKeepOneStreamAndStoreWhatLevel0Gets) {
   EXPECT_EQ(ToHex(std::span(stream).first(2)), "78 DA");
   EXPECT_TRUE(InflateZlib(stream) == all);
   // Stored blocks start where level 0 starts and hold up to 65535 bytes.
-  EXPECT_TRUE(Contains(stream, std::span(stored).subspan(1000, 60000)));
+  EXPECT_TRUE(ContainsBytes(stream, std::span(stored).subspan(1000, 60000)));
   const size_t incompressible = first.size() + stored.size() + last.size();
   EXPECT_GT(stream.size(), incompressible + zeros.size()) << "the second zeros are stored";
   EXPECT_LT(stream.size(), incompressible + zeros.size() + 1000) << "the first zeros are deflated";

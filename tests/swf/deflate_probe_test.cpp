@@ -5,17 +5,10 @@
 
 #include <vector>
 
+#include "support/byte_patterns.h"
+
 namespace lumapress::test {
 namespace {
-
-std::vector<uint8_t> Noise(size_t count, uint32_t seed) {
-  std::vector<uint8_t> bytes(count);
-  for (uint8_t& byte : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    byte = static_cast<uint8_t>(seed >> 24);
-  }
-  return bytes;
-}
 
 std::vector<uint8_t> Compress2(const std::vector<uint8_t>& data) {
   uLongf size = compressBound(data.size());
@@ -27,7 +20,7 @@ std::vector<uint8_t> Compress2(const std::vector<uint8_t>& data) {
 
 // Noise with its last `tail` bytes zero.
 std::vector<uint8_t> NoiseEndingInZeros(size_t count, size_t tail) {
-  std::vector<uint8_t> bytes = Noise(count, 5);
+  std::vector<uint8_t> bytes = NoiseBytes(count, 5);
   std::fill(bytes.end() - static_cast<std::ptrdiff_t>(tail), bytes.end(), 0);
   return bytes;
 }
@@ -40,9 +33,9 @@ TEST(DeflateProbe, SaysWhetherDeflatingAgainPays) {
   } cases[] = {
       {"nothing", {}, false},
       {"one byte", {7}, false},
-      {"noise, short", Noise(3000, 1), false},
-      {"noise, long", Noise(3u << 20, 2), false},
-      {"zlib stream of noise", Compress2(Noise(1u << 20, 3)), false},
+      {"noise, short", NoiseBytes(3000, 1), false},
+      {"noise, long", NoiseBytes(3u << 20, 2), false},
+      {"zlib stream of noise", Compress2(NoiseBytes(1u << 20, 3)), false},
       {"zeros", std::vector<uint8_t>(100000, 0), true},
       {"zlib stream of a flat image, whose repeats repeat",
        Compress2(std::vector<uint8_t>(8u << 20, 0x40)), true},

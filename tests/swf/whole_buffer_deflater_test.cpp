@@ -5,25 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "support/byte_patterns.h"
 #include "support/hex.h"
 #include "support/swf_reader.h"
 
 namespace lumapress::test {
 namespace {
 
-// Bytes that deflate poorly.
-std::vector<uint8_t> Noise(size_t count, uint32_t seed) {
-  std::vector<uint8_t> bytes(count);
-  for (uint8_t& byte : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    byte = static_cast<uint8_t>(seed >> 24);
-  }
-  return bytes;
-}
-
 // Photo-like: slow ramps with some noise, runs now and then.
 std::vector<uint8_t> Mixed(size_t count, uint32_t seed) {
-  std::vector<uint8_t> bytes = Noise(count, seed);
+  std::vector<uint8_t> bytes = NoiseBytes(count, seed);
   for (size_t i = 0; i < count; ++i) {
     bytes[i] = static_cast<uint8_t>((i / 4096) % 200 + (bytes[i] & 7));
     if (i % 100000 < 3000) bytes[i] = 0;
@@ -47,7 +38,7 @@ TEST(WholeBufferDeflater, EveryStreamInflatesWithZlibToItsInput) {
       {"empty input", {}, 7},
       {"one byte", FromHex("5A"), 7},
       {"one byte, stored", FromHex("5A"), 0},
-      {"incompressible, fastest", Noise(1 << 20, 3), 1},
+      {"incompressible, fastest", NoiseBytes(1 << 20, 3), 1},
       {"large input (16 MiB)", Mixed(16u << 20, 5), 1},
       {"mixed, default level", Mixed(2u << 20, 6), 7},
       {"mixed, smallest", Mixed(1u << 19, 9), 12},

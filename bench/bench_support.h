@@ -1,11 +1,13 @@
 #pragma once
 
-// What the benchmarks share: the corpus folder, its files by name prefix, and the floor every
-// conversion is measured against, decoding PNG files with plain libpng.
+// What the benchmarks share: the corpus folder, its files by name prefix, the floor every
+// conversion is measured against (decoding PNG files with plain libpng), and the clocks.
 
 #include <png.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -67,6 +69,16 @@ inline bool DecodeWithLibpng(const std::string& path, DecodedRgb& image) {
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
   return true;
+}
+
+// CPU time of the whole process, and a steady wall clock, in seconds.
+inline double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+inline double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace lumapress::bench
