@@ -8,8 +8,11 @@
 //   BM_Convert/Q/J     RunConversion of all photos into one movie at quality Q with J jobs
 //   BM_Batch/Q/J       the same in batch mode (one movie per photo)
 //   BM_JpegEncode/Q    the JPEG encoder alone on the decoded rows
-//   BM_BitmapDeflate   zlib level 9 of every photo's format 5 data (PixelBuffer32)
-//   BM_MovieDeflate/Q  zlib level 9 of the finished movie's body at quality Q
+//   BM_BitmapDeflate   zlib level 9 of every photo's format 5 data (PixelBuffer32), as the
+//                      bitmaps were compressed before libdeflate
+//   BM_BitmapLibdeflate/L  libdeflate level L of the same data (the bitmaps' compressor now)
+//   BM_MovieDeflate/Q  zlib level 9 of the finished movie's whole body at quality Q (what the
+//                      movie's stream cost when it deflated the bitmaps' streams again)
 //
 // Counters: x_floor_cpu and x_floor_wall (time / floor time), speedup_vs_1job (wall time of
 // the same benchmark with one job / this one; only for J > 1).
@@ -31,6 +34,7 @@
 #include "conversion/pixel_buffer.h"
 #include "conversion/run_conversion.h"
 #include "bench_support.h"
+#include "swf/bitmap_data.h"
 #include "swf/bitmap_tags.h"
 #include "swf/diagnostics.h"
 
@@ -170,19 +174,45 @@ void BM_JpegEncode(benchmark::State& state) {
   });
 }
 
-void BM_BitmapDeflate(benchmark::State& state) {
+// Every photo's format 5 data (its PixelBuffer32).
+std::vector<lumapress::PixelBuffer32> PhotoBuffers() {
   std::vector<lumapress::PixelBuffer32> buffers;
   for (const Photo& photo : Photos()) {
     std::vector<uint8_t> copy = photo.rgb;
     buffers.push_back(lumapress::FillPixelBuffer32(
         lumapress::ImageRows{copy, photo.width, photo.height, 3, size_t{photo.width} * 3}));
   }
+  return buffers;
+}
+
+// Counter `ratio`: compressed bytes / format 5 bytes.
+template <typename Compress>
+void CompressBuffers(benchmark::State& state, Compress&& compress) {
+  const std::vector<lumapress::PixelBuffer32> buffers = PhotoBuffers();
+  double in = 0, out = 0;
   Run(state, [&] {
+    in = out = 0;
     for (const auto& buffer : buffers) {
       std::vector<uint8_t> stream;
-      Compress2(buffer.bytes, 9, stream);
+      compress(buffer.bytes, stream);
+      in += double(buffer.bytes.size());
+      out += double(stream.size());
       benchmark::DoNotOptimize(stream.data());
     }
+  });
+  state.counters["ratio"] = out / in;
+}
+
+void BM_BitmapDeflate(benchmark::State& state) {
+  CompressBuffers(state, [](const std::vector<uint8_t>& data, std::vector<uint8_t>& stream) {
+    Compress2(data, 9, stream);
+  });
+}
+
+void BM_BitmapLibdeflate(benchmark::State& state) {
+  const int level = static_cast<int>(state.range(0));
+  CompressBuffers(state, [level](const std::vector<uint8_t>& data, std::vector<uint8_t>& stream) {
+    lumapress::AppendZlibStream(data, level, stream);
   });
 }
 
@@ -218,6 +248,8 @@ BENCHMARK(BM_Floor)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecon
 BENCHMARK(BM_JpegEncode)->Arg(80)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MovieDeflate)->Arg(80)->Arg(100)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BitmapDeflate)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BitmapLibdeflate)->Arg(6)->Arg(7)->Arg(9)->Arg(12)->Iterations(1)->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 // Arguments: quality, jobs. One job first: the two-job runs report their speedup over it.
 BENCHMARK(BM_Convert)->Args({80, 1})->Args({80, 2})->Args({100, 1})->Args({100, 2})
     ->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
