@@ -10,9 +10,9 @@
 //
 // Categories: photo1080 (the eight 1920 x 1080 photos), photo4000 (a 4000 x 3000 mosaic of
 // them, written into a scratch folder), flat (screenshots and palette images), rgba, gray,
-// bit16. Each conversion runs in a child process (fork), so its CPU time and peak memory are
-// its own; the floor runs in this process right before it. Run with repetitions for medians
-// of alternating runs:
+// bit16. Each conversion is a whole lumapress-cli process, and so is the floor right before it
+// (this program decoding the same files); CommandRunner measures their CPU time, wall time and
+// peak memory. Run with repetitions for medians of alternating runs:
 //
 //   build/bench/corpus_categories_bench --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
@@ -21,8 +21,6 @@
 // (size against the zlib-only movie, per cent), peak_rss_MiB; worst_vs_zlib9_pct for batches.
 #include <benchmark/benchmark.h>
 #include <png.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -34,9 +32,9 @@
 #include <string>
 #include <vector>
 
-#include "conversion/pixel_buffer.h"
-#include "conversion/run_conversion.h"
 #include "bench_support.h"
+#include "command_runner.h"
+#include "conversion/pixel_buffer.h"
 #include "swf/bitmap_data.h"
 #include "swf/diagnostics.h"
 #include "swf/movie_compression.h"
@@ -56,12 +54,6 @@ const fs::path& WorkFolder() {
       fs::temp_directory_path() / ("lumapress-categories-" + std::to_string(getpid()));
   return folder;
 }
-
-class SilentUser : public lumapress::ConversionUser {
- public:
-  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-  bool AskYesNo(const std::string&) override { return true; }
-};
 
 // A 4000 x 3000 photograph-sized image: the 1080p photos tiled row by row, cropped at the edges,
 // so its statistics are those of photos (no interpolation smooths it). Written once, at zlib
@@ -123,42 +115,44 @@ struct Times {
   double cpu = 0, wall = 0;
 };
 
-Times Floor(const std::vector<std::string>& inputs) {
-  const double cpu = CpuSeconds(), wall = WallSeconds();
-  for (const std::string& path : inputs) {
+// This program, started with kFloorArgument and PNG paths, only decodes them with libpng.
+constexpr const char* kFloorArgument = "--decode-with-libpng";
+
+int DecodeOnly(int count, char** paths) {
+  for (int i = 0; i < count; ++i) {
     lumapress::bench::DecodedRgb image;
-    lumapress::bench::DecodeWithLibpng(path, image);
+    if (!lumapress::bench::DecodeWithLibpng(paths[i], image)) return 1;
     benchmark::DoNotOptimize(image.rgb.data());
   }
-  return {CpuSeconds() - cpu, WallSeconds() - wall};
+  return 0;
 }
 
-struct ChildRun {
-  Times times;
-  double peakMiB = 0;
-  bool ok = false;
+// The floor: decoding `inputs` with plain libpng, as a whole process like the conversion.
+Times Floor(const std::vector<std::string>& inputs) {
+  std::vector<std::string> argv = {fs::read_symlink("/proc/self/exe").string(), kFloorArgument};
+  argv.insert(argv.end(), inputs.begin(), inputs.end());
+  const auto run = lumapress::bench::CommandRunner::Run(argv);
+  return {run.ok ? run.cpu : 0, run.ok ? run.wall : 0};
+}
+
+// The command line's arguments for one conversion.
+struct Conversion {
+  int32_t quality = 100;
+  unsigned jobs = 1;
+  bool smallest = false;
+  bool batch = false;
+  std::string output;
 };
 
-// RunConversion in a child process: its CPU time, wall time and peak resident memory.
-ChildRun ConvertInChild(const lumapress::ConversionSettings& settings,
-                        const std::vector<std::string>& inputs) {
-  ChildRun run;
-  const double wall = WallSeconds();
-  const pid_t child = fork();
-  if (child == 0) {
-    lumapress::SetDiagnosticsSink([](std::string_view) {});
-    SilentUser user;
-    _exit(lumapress::RunConversion(settings, inputs, user) == 0 ? 0 : 1);
-  }
-  int status = 0;
-  rusage usage{};
-  if (child < 0 || wait4(child, &status, 0, &usage) != child) return run;
-  run.times.wall = WallSeconds() - wall;
-  run.times.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                  double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-  run.peakMiB = double(usage.ru_maxrss) / 1024;  // KiB on Linux
-  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return run;
+// lumapress-cli converting `inputs` as a whole process.
+lumapress::bench::CommandRunner::Result RunCli(const Conversion& c,
+                                               const std::vector<std::string>& inputs) {
+  std::vector<std::string> argv = {LUMAPRESS_CLI, "--quiet", "-y", "-q", std::to_string(c.quality),
+                                   "-j", std::to_string(c.jobs), "-o", c.output};
+  if (c.smallest) argv.push_back("--smallest");
+  if (c.batch) argv.push_back("--batch");
+  argv.insert(argv.end(), inputs.begin(), inputs.end());
+  return lumapress::bench::CommandRunner::Run(argv);
 }
 
 std::vector<uint8_t> FileBytes(const std::string& path) {
@@ -185,53 +179,45 @@ void BM_Convert(benchmark::State& state, const std::string& category, int32_t qu
                 unsigned jobs, bool smallest) {
   const std::vector<std::string> inputs = Inputs(category);
   if (inputs.empty()) return state.SkipWithError("no corpus images (set LUMAPRESS_CORPUS_DIR)");
-  lumapress::ConversionSettings settings;
-  settings.jpegQuality = quality;
-  settings.jobs = jobs;
-  settings.smallest = smallest;
   fs::create_directories(WorkFolder());
-  settings.outputPath = (WorkFolder() / (category + ".swf")).string();
-  Times floor, conversion;
+  const Conversion conversion{quality, jobs, smallest, false, (WorkFolder() / (category + ".swf")).string()};
+  Times floor, converting;
   double peakMiB = 0;
   for (auto _ : state) {
     const Times f = Floor(inputs);
-    const ChildRun run = ConvertInChild(settings, inputs);
+    const auto run = RunCli(conversion, inputs);
     if (!run.ok) {
       state.SkipWithError("conversion failed");
       return;
     }
     floor.cpu += f.cpu, floor.wall += f.wall;
-    conversion.cpu += run.times.cpu, conversion.wall += run.times.wall;
+    converting.cpu += run.cpu, converting.wall += run.wall;
     peakMiB = std::max(peakMiB, run.peakMiB);
-    state.SetIterationTime(run.times.wall);
+    state.SetIterationTime(run.wall);
   }
-  const size_t bytes = fs::file_size(settings.outputPath);
-  state.counters["x_floor_cpu"] = conversion.cpu / floor.cpu;
-  state.counters["x_floor_wall"] = conversion.wall / floor.wall;
+  const size_t bytes = fs::file_size(conversion.output);
+  state.counters["x_floor_cpu"] = converting.cpu / floor.cpu;
+  state.counters["x_floor_wall"] = converting.wall / floor.wall;
   state.counters["MiB"] = double(bytes) / (1 << 20);
-  state.counters["vs_zlib9_pct"] = GrowthPercent(bytes, Zlib9Size(settings.outputPath));
+  state.counters["vs_zlib9_pct"] = GrowthPercent(bytes, Zlib9Size(conversion.output));
   state.counters["peak_rss_MiB"] = peakMiB;
 }
 
 void BM_BatchSizes(benchmark::State& state, const std::string& category, int32_t quality) {
   const std::vector<std::string> inputs = Inputs(category);
   if (inputs.empty()) return state.SkipWithError("no corpus images (set LUMAPRESS_CORPUS_DIR)");
-  lumapress::ConversionSettings settings;
-  settings.jpegQuality = quality;
-  settings.batchMode = true;
-  settings.jobs = 2;
-  settings.outputPath = (WorkFolder() / ("batch-" + category)).string();
-  fs::create_directories(settings.outputPath);
+  const Conversion conversion{quality, 2, false, true, (WorkFolder() / ("batch-" + category)).string()};
+  fs::create_directories(conversion.output);
   for (auto _ : state) {
-    const ChildRun run = ConvertInChild(settings, inputs);
+    const auto run = RunCli(conversion, inputs);
     if (!run.ok) return state.SkipWithError("conversion failed");
-    state.SetIterationTime(run.times.wall);
+    state.SetIterationTime(run.wall);
   }
   double worst = -100;
   size_t total = 0, totalZlib9 = 0;
   for (const std::string& input : inputs) {
     const std::string movie =
-        (fs::path(settings.outputPath) / fs::path(input).stem()).string() + ".swf";
+        (fs::path(conversion.output) / fs::path(input).stem()).string() + ".swf";
     const size_t bytes = fs::file_size(movie), zlib9 = Zlib9Size(movie);
     worst = std::max(worst, GrowthPercent(bytes, zlib9));
     total += bytes, totalZlib9 += zlib9;
@@ -360,6 +346,8 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == kFloorArgument) return DecodeOnly(argc - 2, argv + 2);
+  lumapress::bench::CommandRunner::Start();  // while this process is small
   RegisterAll();
   benchmark::Initialize(&argc, argv);
   lumapress::SetDiagnosticsSink([](std::string_view) {});
