@@ -17,6 +17,9 @@
 //   build/bench/corpus_categories_bench --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
 //
+// LUMAPRESS_BENCH_CLI=path measures another build's lumapress-cli instead (without --smallest,
+// builds before it do not know it).
+//
 // Counters: x_floor_cpu, x_floor_wall (conversion / floor), MiB (movie size), vs_zlib9_pct
 // (size against the zlib-only movie, per cent), peak_rss_MiB; worst_vs_zlib9_pct for batches.
 #include <benchmark/benchmark.h>
@@ -144,10 +147,16 @@ struct Conversion {
   std::string output;
 };
 
+// The command line of this build, or LUMAPRESS_BENCH_CLI (another build, to compare).
+std::string CliPath() {
+  const char* set = std::getenv("LUMAPRESS_BENCH_CLI");
+  return set != nullptr && *set != '\0' ? set : LUMAPRESS_CLI;
+}
+
 // lumapress-cli converting `inputs` as a whole process.
 lumapress::bench::CommandRunner::Result RunCli(const Conversion& c,
                                                const std::vector<std::string>& inputs) {
-  std::vector<std::string> argv = {LUMAPRESS_CLI, "--quiet", "-y", "-q", std::to_string(c.quality),
+  std::vector<std::string> argv = {CliPath(), "--quiet", "-y", "-q", std::to_string(c.quality),
                                    "-j", std::to_string(c.jobs), "-o", c.output};
   if (c.smallest) argv.push_back("--smallest");
   if (c.batch) argv.push_back("--batch");
