@@ -33,23 +33,30 @@ int LosslessLevel(LosslessEffort effort, int bytesPerPixel) {
 
 namespace {
 
-// libdeflate's stream of `data`, appended to the body; then either zlib's level 9 stream in its
-// place (data of long repeats, when `zlibForRepeats`) or a precompressed mark when deflating
-// the stream again would not pay.
+// zlib's level 9 stream of data made of long repeats, appended to the body unmarked.
+BitmapResult AppendRepetitive(std::span<const uint8_t> data, size_t start, BitmapTag& tag) {
+  tag.body.resize(start);
+  ZlibDeflater deflater(kRepetitiveZlibLevel);
+  if (deflater.Append(data, true, tag.body)) return BitmapResult::kOk;
+  tag.body.resize(start);
+  return BitmapResult::kCompressFailed;
+}
+
+// libdeflate's stream of `data`, appended to the body and marked precompressed unless
+// deflating it again would pay. With `zlibForRepeats`, data made of long repeats gets zlib's
+// stream instead: found from samples before libdeflate runs, or from libdeflate's result.
 BitmapResult AppendStream(std::span<const uint8_t> data, int level, bool zlibForRepeats,
                           BitmapTag& tag) {
   const size_t start = tag.body.size();
+  if (zlibForRepeats) {
+    const DeflatedSamples samples = DeflateSamples(data);
+    if (samples.out * kRepetitiveShrink < samples.in) return AppendRepetitive(data, start, tag);
+  }
   const BitmapResult result = AppendZlibStream(data, level, tag.body);
   if (result != BitmapResult::kOk) return result;
   const size_t length = tag.body.size() - start;
   if (zlibForRepeats && length * kRepetitiveShrink < data.size()) {
-    tag.body.resize(start);
-    ZlibDeflater deflater(kRepetitiveZlibLevel);
-    if (!deflater.Append(data, true, tag.body)) {
-      tag.body.resize(start);
-      return BitmapResult::kCompressFailed;
-    }
-    return BitmapResult::kOk;
+    return AppendRepetitive(data, start, tag);
   }
   if (!WorthDeflatingAgain(std::span<const uint8_t>(tag.body).subspan(start))) {
     tag.precompressed.push_back({start, length});

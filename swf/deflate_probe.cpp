@@ -25,24 +25,30 @@ struct CompressorFree {
 
 }  // namespace
 
-bool WorthDeflatingAgain(std::span<const uint8_t> bytes) {
-  if (bytes.empty()) return false;
+DeflatedSamples DeflateSamples(std::span<const uint8_t> bytes) {
+  DeflatedSamples result;
+  if (bytes.empty()) return result;
   const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
       libdeflate_alloc_compressor(kProbeLevel));
   if (!compressor) throw std::bad_alloc();
-  const size_t sampleBytes = bytes.size() <= kSamples * kSampleBytes ? bytes.size() : kSampleBytes;
-  const size_t samples = bytes.size() <= kSamples * kSampleBytes ? 1 : kSamples;
+  const bool whole = bytes.size() <= kSamples * kSampleBytes;
+  const size_t sampleBytes = whole ? bytes.size() : kSampleBytes;
+  const size_t samples = whole ? 1 : kSamples;
   // Room for one byte less than the sample: a sample that does not shrink does not fit.
   std::vector<uint8_t> out(sampleBytes);
-  size_t in = 0, compressed = 0;
   for (size_t i = 0; i < samples; ++i) {
     const size_t offset = samples == 1 ? 0 : (bytes.size() - sampleBytes) * i / (samples - 1);
     const size_t size = libdeflate_deflate_compress(compressor.get(), bytes.data() + offset,
                                                     sampleBytes, out.data(), sampleBytes - 1);
-    in += sampleBytes;
-    compressed += size == 0 ? sampleBytes : size;  // 0: no shorter than the sample
+    result.in += sampleBytes;
+    result.out += size == 0 ? sampleBytes : size;  // 0: no shorter than the sample
   }
-  return compressed < in && (in - compressed) * kWorthwhileSaving >= in;
+  return result;
+}
+
+bool WorthDeflatingAgain(std::span<const uint8_t> bytes) {
+  const DeflatedSamples samples = DeflateSamples(bytes);
+  return samples.out < samples.in && (samples.in - samples.out) * kWorthwhileSaving >= samples.in;
 }
 
 }  // namespace lumapress

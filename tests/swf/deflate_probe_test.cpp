@@ -47,5 +47,25 @@ TEST(DeflateProbe, SaysWhetherDeflatingAgainPays) {
   }
 }
 
+TEST(DeflateProbe, SamplesAtMostFourPiecesOf16KiB) {
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    size_t in;
+    size_t outAtMost;  // and at least in / 1000
+  } cases[] = {
+      {"nothing", {}, 0, 0},
+      {"noise shorter than the samples: all of it, not shrunk", NoiseBytes(100, 1), 100, 100},
+      {"noise, long: four samples", NoiseBytes(3u << 20, 2), 4 * 16384, 4 * 16384},
+      {"zeros, long: four samples, shrunk", std::vector<uint8_t>(1u << 20, 0), 4 * 16384, 1000},
+  };
+  for (const auto& c : cases) {
+    const DeflatedSamples samples = DeflateSamples(c.bytes);
+    EXPECT_EQ(samples.in, c.in) << c.what;
+    EXPECT_LE(samples.out, c.outAtMost) << c.what;
+    EXPECT_GE(samples.out * 1000, samples.in) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace lumapress::test
