@@ -31,9 +31,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "conversion/pixel_buffer.h"
 #include "conversion/run_conversion.h"
-#include "bench_support.h"
 #include "swf/bitmap_data.h"
 #include "swf/bitmap_tags.h"
 #include "swf/diagnostics.h"
@@ -248,7 +248,13 @@ BENCHMARK(BM_Floor)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecon
 BENCHMARK(BM_JpegEncode)->Arg(80)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MovieDeflate)->Arg(80)->Arg(100)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BitmapDeflate)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BitmapLibdeflate)->Arg(6)->Arg(7)->Arg(9)->Arg(12)->Iterations(1)->UseManualTime()
+BENCHMARK(BM_BitmapLibdeflate)
+    ->Arg(6)
+    ->Arg(7)
+    ->Arg(9)
+    ->Arg(12)
+    ->Iterations(1)
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 // Arguments: quality, jobs. One job first: the two-job runs report their speedup over it.
 BENCHMARK(BM_Convert)->Args({80, 1})->Args({80, 2})->Args({100, 1})->Args({100, 2})

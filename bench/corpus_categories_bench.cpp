@@ -17,8 +17,9 @@
 //   build/bench/corpus_categories_bench --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
 //
-// LUMAPRESS_BENCH_CLI=path measures another build's lumapress-cli instead (without --smallest,
-// builds before it do not know it).
+// LUMAPRESS_BENCH_CLI=path measures another build's lumapress-cli instead;
+// LUMAPRESS_REFERENCE_CLI=path measures one in the same iterations as this build's, for the
+// ref_* counters (not for the smallest runs: builds before --smallest do not know it).
 //
 // Counters: x_floor_cpu, x_floor_wall (conversion / floor), MiB (movie size), vs_zlib9_pct
 // (size against the zlib-only movie, per cent), peak_rss_MiB; worst_vs_zlib9_pct for batches.
@@ -147,17 +148,23 @@ struct Conversion {
   std::string output;
 };
 
-// The command line of this build, or LUMAPRESS_BENCH_CLI (another build, to compare).
-std::string CliPath() {
-  const char* set = std::getenv("LUMAPRESS_BENCH_CLI");
-  return set != nullptr && *set != '\0' ? set : LUMAPRESS_CLI;
+// The value of environment variable `name`, or `otherwise` when it is not set.
+std::string Setting(const char* name, const std::string& otherwise) {
+  const char* set = std::getenv(name);
+  return set != nullptr && *set != '\0' ? set : otherwise;
 }
 
-// lumapress-cli converting `inputs` as a whole process.
-lumapress::bench::CommandRunner::Result RunCli(const Conversion& c,
+// The command line measured: this build's, or LUMAPRESS_BENCH_CLI. LUMAPRESS_REFERENCE_CLI,
+// when set, is measured in the same iterations, right after it (another build, to compare).
+std::string CliPath() { return Setting("LUMAPRESS_BENCH_CLI", LUMAPRESS_CLI); }
+std::string ReferenceCliPath() { return Setting("LUMAPRESS_REFERENCE_CLI", ""); }
+
+// lumapress-cli at `cli` converting `inputs` as a whole process.
+lumapress::bench::CommandRunner::Result RunCli(const std::string& cli, const Conversion& c,
                                                const std::vector<std::string>& inputs) {
-  std::vector<std::string> argv = {CliPath(), "--quiet", "-y", "-q", std::to_string(c.quality),
-                                   "-j", std::to_string(c.jobs), "-o", c.output};
+  std::vector<std::string> argv = {
+      cli,  "--quiet", "-y", "-q", std::to_string(c.quality), "-j", std::to_string(c.jobs),
+      "-o", c.output};
   if (c.smallest) argv.push_back("--smallest");
   if (c.batch) argv.push_back("--batch");
   argv.insert(argv.end(), inputs.begin(), inputs.end());
@@ -189,20 +196,35 @@ void BM_Convert(benchmark::State& state, const std::string& category, int32_t qu
   const std::vector<std::string> inputs = Inputs(category);
   if (inputs.empty()) return state.SkipWithError("no corpus images (set LUMAPRESS_CORPUS_DIR)");
   fs::create_directories(WorkFolder());
-  const Conversion conversion{quality, jobs, smallest, false, (WorkFolder() / (category + ".swf")).string()};
-  Times floor, converting;
-  double peakMiB = 0;
+  const Conversion conversion{quality, jobs, smallest, false,
+                              (WorkFolder() / (category + ".swf")).string()};
+  // The reference cannot make the smallest movies: builds before --smallest do not know it.
+  const std::string reference = smallest ? std::string() : ReferenceCliPath();
+  Conversion referenceConversion = conversion;
+  referenceConversion.output = (WorkFolder() / (category + "-reference.swf")).string();
+  Times floor, converting, referenceConverting;
+  double peakMiB = 0, referencePeakMiB = 0;
   for (auto _ : state) {
     const Times f = Floor(inputs);
-    const auto run = RunCli(conversion, inputs);
-    if (!run.ok) {
+    const auto run = RunCli(CliPath(), conversion, inputs);
+    const auto referenceRun =
+        reference.empty() ? run : RunCli(reference, referenceConversion, inputs);
+    if (!run.ok || !referenceRun.ok) {
       state.SkipWithError("conversion failed");
       return;
     }
     floor.cpu += f.cpu, floor.wall += f.wall;
     converting.cpu += run.cpu, converting.wall += run.wall;
+    referenceConverting.cpu += referenceRun.cpu, referenceConverting.wall += referenceRun.wall;
     peakMiB = std::max(peakMiB, run.peakMiB);
+    referencePeakMiB = std::max(referencePeakMiB, referenceRun.peakMiB);
     state.SetIterationTime(run.wall);
+  }
+  if (!reference.empty()) {
+    state.counters["ref_x_floor_cpu"] = referenceConverting.cpu / floor.cpu;
+    state.counters["ref_x_floor_wall"] = referenceConverting.wall / floor.wall;
+    state.counters["ref_MiB"] = double(fs::file_size(referenceConversion.output)) / (1 << 20);
+    state.counters["ref_peak_rss_MiB"] = referencePeakMiB;
   }
   const size_t bytes = fs::file_size(conversion.output);
   state.counters["x_floor_cpu"] = converting.cpu / floor.cpu;
@@ -215,10 +237,11 @@ void BM_Convert(benchmark::State& state, const std::string& category, int32_t qu
 void BM_BatchSizes(benchmark::State& state, const std::string& category, int32_t quality) {
   const std::vector<std::string> inputs = Inputs(category);
   if (inputs.empty()) return state.SkipWithError("no corpus images (set LUMAPRESS_CORPUS_DIR)");
-  const Conversion conversion{quality, 2, false, true, (WorkFolder() / ("batch-" + category)).string()};
+  const Conversion conversion{quality, 2, false, true,
+                              (WorkFolder() / ("batch-" + category)).string()};
   fs::create_directories(conversion.output);
   for (auto _ : state) {
-    const auto run = RunCli(conversion, inputs);
+    const auto run = RunCli(CliPath(), conversion, inputs);
     if (!run.ok) return state.SkipWithError("conversion failed");
     state.SetIterationTime(run.wall);
   }
