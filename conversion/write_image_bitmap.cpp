@@ -2,6 +2,7 @@
 
 #include "conversion/pixel_buffer.h"
 #include "swf/bitmap_data.h"
+#include "swf/kept_objects.h"
 #include "swf/reusable_buffer.h"
 #include "swf/swf_writer.h"
 #include "swf/whole_buffer_deflater.h"
@@ -11,19 +12,20 @@ namespace lumapress {
 namespace {
 
 // A format 5 lossless tag: the whole PixelBuffer32, which libdeflate compresses in one call,
-// in memory the thread keeps for its next image. Refused before anything is allocated when
+// in memory kept for the next image. Refused before anything is allocated when
 // the buffer is beyond that call's limit.
 BitmapResult BuildLossless32Tag(int32_t code, const ImageRows& rows, LosslessEffort effort,
                                 BitmapTag& tag) {
   const uint64_t bytes = uint64_t{rows.width} * rows.height * 4;
   if (bytes > WholeBufferDeflater::kMaxInputBytes) return BitmapResult::kTooLarge;
-  thread_local ReusableBuffer pixels;
-  const std::span<uint8_t> buffer = pixels.Get(static_cast<size_t>(bytes));
+  static KeptObjects<ReusableBuffer> kept;
+  const auto pixels = kept.Borrow();
+  const std::span<uint8_t> buffer = pixels->Get(static_cast<size_t>(bytes));
   FillPixelRows32(rows, 0, rows.height, buffer.data());
   const BitmapResult result =
       BuildLosslessTag(code, kBitmapFormat32, static_cast<int32_t>(rows.width),
                        static_cast<int32_t>(rows.height), 0, buffer, LosslessLevel(effort, 4), tag);
-  pixels.Release();
+  pixels->Release();
   return result;
 }
 

@@ -15,7 +15,7 @@ constexpr int kRepetitiveZlibLevel = 9;
 
 BitmapResult AppendZlibStream(std::span<const uint8_t> data, int level,
                               std::vector<uint8_t>& stream) {
-  switch (ThreadDeflater(level).Append(data, stream)) {
+  switch (BorrowDeflater(level)->Append(data, stream)) {
     case WholeBufferDeflater::Status::kOk:
       return BitmapResult::kOk;
     case WholeBufferDeflater::Status::kTooLarge:

@@ -46,12 +46,11 @@ WholeBufferDeflater::Status WholeBufferDeflater::Append(std::span<const uint8_t>
   return size == 0 ? Status::kFailed : Status::kOk;
 }
 
-WholeBufferDeflater& ThreadDeflater(int level) {
-  thread_local std::unique_ptr<WholeBufferDeflater> deflaters[WholeBufferDeflater::kMaxLevel + 1];
+KeptObjects<WholeBufferDeflater>::Lease BorrowDeflater(int level) {
+  static KeptObjects<WholeBufferDeflater> kept[WholeBufferDeflater::kMaxLevel + 1];
   const int index =
       std::clamp(level, WholeBufferDeflater::kMinLevel, WholeBufferDeflater::kMaxLevel);
-  if (!deflaters[index]) deflaters[index] = std::make_unique<WholeBufferDeflater>(index);
-  return *deflaters[index];
+  return kept[index].Borrow(index);
 }
 
 }  // namespace lumapress

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "swf/kept_objects.h"
 #include "swf/reusable_buffer.h"
 
 struct libdeflate_compressor;
@@ -46,8 +47,8 @@ class WholeBufferDeflater {
   ReusableBuffer room_;  // the compressor's output, before it is appended
 };
 
-// The calling thread's deflater at `level`, kept for the thread's next bitmap: libdeflate's
+// A deflater at `level` kept for the next bitmap, whichever thread converts it: libdeflate's
 // tables and the output room are not allocated afresh for every image.
-WholeBufferDeflater& ThreadDeflater(int level);
+KeptObjects<WholeBufferDeflater>::Lease BorrowDeflater(int level);
 
 }  // namespace lumapress
