@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -49,9 +50,14 @@ class KeptObjects {
   }
 
  private:
-  void Return(std::unique_ptr<T> object) {
+  // Called from Lease's destructor, so it must not throw: without memory to keep the object,
+  // it is freed instead (push_back leaves it untouched when it throws).
+  void Return(std::unique_ptr<T> object) noexcept {
     const std::lock_guard<std::mutex> lock(mutex_);
-    free_.push_back(std::move(object));  // on bad_alloc the object is freed instead
+    try {
+      free_.push_back(std::move(object));
+    } catch (const std::bad_alloc&) {
+    }
   }
 
   std::mutex mutex_;
