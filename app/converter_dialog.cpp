@@ -143,6 +143,8 @@ void ConverterDialog::CreateControls() {
   Group advanced = AddGroup(settings, "Advanced options");
   controlFile_ = AddPathRow(advanced, "Control file:", kControlFileId, kControlFileBrowseId);
   framesPerSecond_ = AddNumberRow(advanced, "FPS:", kFramesPerSecondId, "frames per second");
+  smallest_ = new wxCheckBox(advanced.box, kSmallestId, "Smallest lossless files (slower)");
+  AddRow(advanced)->Add(smallest_, wxSizerFlags().CenterVertical());
 
   Group output = AddGroup(settings, "Output file or directory");
   batchMode_ = new wxCheckBox(output.box, kBatchModeId,
@@ -453,6 +455,7 @@ DialogFields ConverterDialog::ReadFields() const {
   fields.controlFilePath = TextToPath(controlFile_->GetValue());
   fields.batchMode = batchMode_->IsChecked();
   fields.framesPerSecond = framesPerSecond_->GetValue().utf8_string();
+  fields.smallest = smallest_->IsChecked();
   return fields;
 }
 

@@ -43,6 +43,7 @@ enum ConverterId : int {
   kFramesPerSecondId = 1014,
   kBatchModeId = 1015,
   kBannerId = 1016,
+  kSmallestId = 1022,  // after the progress panel's ids
 };
 
 // The program's one window: the input list, the options, the output, and Convert. A conversion
@@ -125,6 +126,7 @@ class ConverterDialog : public wxDialog, private RunListener {
   wxTextCtrl* framesPerSecond_ = nullptr;
   wxTextCtrl* outputPath_ = nullptr;
   wxCheckBox* batchMode_ = nullptr;
+  wxCheckBox* smallest_ = nullptr;
   ProgressPanel* progress_ = nullptr;
   std::vector<wxWindow*> settingsGroups_;    // disabled while a run is active
   std::vector<wxStaticText*> fieldLabels_;  // one width, so the fields line up

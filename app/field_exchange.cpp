@@ -100,6 +100,7 @@ ExchangeResult TakeFields(const DialogFields& fields) {
   settings.outputPath = fields.outputPath;
   settings.controlFilePath = fields.controlFilePath;
   settings.batchMode = fields.batchMode;
+  settings.smallest = fields.smallest;
 
   result.error =
       TakeFloat(Field::FramesPerSecond, fields.framesPerSecond, CheckFrameRate, settings.framesPerSecond);
@@ -114,6 +115,7 @@ DialogFields ShowSettings(const ConversionSettings& settings) {
   fields.controlFilePath = settings.controlFilePath;
   fields.batchMode = settings.batchMode;
   fields.framesPerSecond = FormatNumber(settings.framesPerSecond);
+  fields.smallest = settings.smallest;
   return fields;
 }
 

@@ -16,6 +16,7 @@ struct DialogFields {
   std::string controlFilePath;
   bool batchMode = false;
   std::string framesPerSecond;
+  bool smallest = false;  // lossless data at the slowest, smallest compression
 };
 
 enum class Field { Delay, Quality, OutputPath, ControlFilePath, BatchMode, FramesPerSecond };

@@ -1,5 +1,6 @@
 // Where a conversion's time goes, as ratios to the floor: decoding the same PNGs with libpng
-// alone. Inputs are the eight 1920 x 1080 corpus photos (photo1080_*.png). Every figure is
+// alone. Inputs are the eight 1920 x 1080 corpus photos (photo1080_*.png; the corpus is
+// LUMAPRESS_CORPUS_DIR when set). Every figure is
 // measured in the same run as its floor, as process CPU time (robust when other programs share
 // the machine) and as wall time.
 //
@@ -7,13 +8,15 @@
 //   BM_Convert/Q/J     RunConversion of all photos into one movie at quality Q with J jobs
 //   BM_Batch/Q/J       the same in batch mode (one movie per photo)
 //   BM_JpegEncode/Q    the JPEG encoder alone on the decoded rows
-//   BM_BitmapDeflate   zlib level 9 of every photo's format 5 data (PixelBuffer32)
-//   BM_MovieDeflate/Q  zlib level 9 of the finished movie's body at quality Q
+//   BM_BitmapDeflate   zlib level 9 of every photo's format 5 data (PixelBuffer32), as the
+//                      bitmaps were compressed before libdeflate
+//   BM_BitmapLibdeflate/L  libdeflate level L of the same data (the bitmaps' compressor now)
+//   BM_MovieDeflate/Q  zlib level 9 of the finished movie's whole body at quality Q (what the
+//                      movie's stream cost when it deflated the bitmaps' streams again)
 //
 // Counters: x_floor_cpu and x_floor_wall (time / floor time), speedup_vs_1job (wall time of
 // the same benchmark with one job / this one; only for J > 1).
 #include <benchmark/benchmark.h>
-#include <png.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -28,8 +31,10 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "conversion/pixel_buffer.h"
 #include "lumapress/convert.h"
+#include "swf/bitmap_data.h"
 #include "swf/bitmap_tags.h"
 
 namespace {
@@ -45,57 +50,20 @@ bool Convert(const lumapress::ConversionSettings& settings, std::span<const std:
   return result.ok();
 }
 
-struct Photo {
-  uint32_t width = 0, height = 0;
-  std::vector<uint8_t> rgb;
-};
+using Photo = lumapress::bench::DecodedRgb;
+using lumapress::bench::DecodeWithLibpng;
 
-std::vector<std::string> PhotoPaths() {
-  std::vector<std::string> paths;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(LUMAPRESS_CORPUS_DIR, error)) {
-    if (entry.path().filename().string().rfind("photo1080_", 0) == 0) paths.push_back(entry.path().string());
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
+std::vector<std::string> PhotoPaths() { return lumapress::bench::CorpusFiles("photo1080_"); }
 
-// Plain libpng: signature, header, expansion to 8-bit RGB, every row.
-bool DecodeWithLibpng(const std::string& path, Photo& photo) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return false;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  std::vector<png_bytep> rows;
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    return false;
-  }
-  png_init_io(png, file.get());
-  png_read_info(png, info);
-  png_set_expand(png);
-  png_set_strip_16(png);
-  png_set_gray_to_rgb(png);
-  png_read_update_info(png, info);
-  photo.width = png_get_image_width(png, info);
-  photo.height = png_get_image_height(png, info);
-  const size_t rowBytes = png_get_rowbytes(png, info);
-  photo.rgb.resize(rowBytes * photo.height);
-  rows.resize(photo.height);
-  for (uint32_t y = 0; y < photo.height; ++y) rows[y] = photo.rgb.data() + y * rowBytes;
-  png_read_image(png, rows.data());
-  png_read_end(png, nullptr);
-  png_destroy_read_struct(&png, &info, nullptr);
-  return true;
-}
+using lumapress::bench::CpuSeconds;
+using lumapress::bench::WallSeconds;
 
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-double WallSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+// zlib's one-call compressor, as the movie's bitmaps and body were compressed before libdeflate.
+void Compress2(const std::vector<uint8_t>& data, int level, std::vector<uint8_t>& stream) {
+  uLongf size = compressBound(data.size());
+  stream.resize(size);
+  compress2(stream.data(), &size, data.data(), data.size(), level);
+  stream.resize(size);
 }
 
 struct Times {
@@ -207,19 +175,45 @@ void BM_JpegEncode(benchmark::State& state) {
   });
 }
 
-void BM_BitmapDeflate(benchmark::State& state) {
+// Every photo's format 5 data (its PixelBuffer32).
+std::vector<lumapress::PixelBuffer32> PhotoBuffers() {
   std::vector<lumapress::PixelBuffer32> buffers;
   for (const Photo& photo : Photos()) {
     std::vector<uint8_t> copy = photo.rgb;
     buffers.push_back(lumapress::FillPixelBuffer32(
         lumapress::ImageRows{copy, photo.width, photo.height, 3, size_t{photo.width} * 3}));
   }
+  return buffers;
+}
+
+// Counter `ratio`: compressed bytes / format 5 bytes.
+template <typename Compress>
+void CompressBuffers(benchmark::State& state, Compress&& compress) {
+  const std::vector<lumapress::PixelBuffer32> buffers = PhotoBuffers();
+  double in = 0, out = 0;
   Run(state, [&] {
+    in = out = 0;
     for (const auto& buffer : buffers) {
       std::vector<uint8_t> stream;
-      lumapress::ZlibCompress(buffer.bytes, 9, stream);
+      compress(buffer.bytes, stream);
+      in += double(buffer.bytes.size());
+      out += double(stream.size());
       benchmark::DoNotOptimize(stream.data());
     }
+  });
+  state.counters["ratio"] = out / in;
+}
+
+void BM_BitmapDeflate(benchmark::State& state) {
+  CompressBuffers(state, [](const std::vector<uint8_t>& data, std::vector<uint8_t>& stream) {
+    Compress2(data, 9, stream);
+  });
+}
+
+void BM_BitmapLibdeflate(benchmark::State& state) {
+  const int level = static_cast<int>(state.range(0));
+  CompressBuffers(state, [level](const std::vector<uint8_t>& data, std::vector<uint8_t>& stream) {
+    lumapress::AppendZlibStream(data, level, stream);
   });
 }
 
@@ -244,7 +238,7 @@ void BM_MovieDeflate(benchmark::State& state) {
   const std::vector<uint8_t> body = MovieBody(static_cast<int32_t>(state.range(0)));
   Run(state, [&] {
     std::vector<uint8_t> stream;
-    lumapress::ZlibCompress(body, 9, stream);
+    Compress2(body, 9, stream);
     benchmark::DoNotOptimize(stream.data());
   });
   state.counters["body_MiB"] = body.size() / (1024.0 * 1024.0);
@@ -254,6 +248,14 @@ BENCHMARK(BM_Floor)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecon
 BENCHMARK(BM_JpegEncode)->Arg(80)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MovieDeflate)->Arg(80)->Arg(100)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BitmapDeflate)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BitmapLibdeflate)
+    ->Arg(6)
+    ->Arg(7)
+    ->Arg(9)
+    ->Arg(12)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 // Arguments: quality, jobs. One job first: the two-job runs report their speedup over it.
 BENCHMARK(BM_Convert)->Args({80, 1})->Args({80, 2})->Args({100, 1})->Args({100, 2})
     ->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);

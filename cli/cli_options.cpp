@@ -92,6 +92,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
   app.add_option("-q,--quality", options.settings.jpegQuality,
                  "0-99 stores JPEG of that quality, 100 stores losslessly")
       ->capture_default_str();
+  app.add_flag("--smallest", options.settings.smallest,
+               "Compress lossless images as small as possible, several times slower");
   app.add_option("-r,--fps", options.settings.framesPerSecond, "Frame rate, " + RangeText(kMinFramesPerSecond, kMaxFramesPerSecond))
       ->capture_default_str();
   app.add_option("-c,--control-file", options.settings.controlFilePath,

@@ -35,6 +35,7 @@ void TakeBitmapResult(BitmapResult result, ImageJob& job) {
       job.diagnostics += "JPEG encoding error!";
       return;
     case BitmapResult::kCompressFailed: job.status = Status::kCannotEncode; return;
+    case BitmapResult::kTooLarge: job.status = Status::kImageTooLarge; return;
   }
 }
 
@@ -71,7 +72,8 @@ void OpenImageFile(const std::string& path, UniqueFile& file, PngReader& reader,
 }
 
 // PrepareImage's work; the image may still be open in `reader` afterwards.
-ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, PngReader& reader) {
+ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, LosslessEffort effort,
+                         PngReader& reader) {
   ImageJob job;
   try {
     UniqueFile file;
@@ -84,7 +86,7 @@ ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, PngReader
     }
     DecodedImage image = *decoded;
     image.sourceBitDepth = reader.SourceBitDepth();
-    TakeBitmapResult(PrepareImageBitmap(image, jpegQuality, job.bitmap), job);
+    TakeBitmapResult(PrepareImageBitmap(image, jpegQuality, effort, job.bitmap), job);
   } catch (const std::bad_alloc&) {
     job.bitmap = PreparedBitmap{};
     job.status = Status::kNoMemory;
@@ -117,15 +119,16 @@ ImageJob CheckImageOpens(const std::string& path) {
   return job;
 }
 
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader) {
-  ImageJob job = DecodeAndEncode(path, jpegQuality, reader);
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader,
+                      LosslessEffort effort) {
+  ImageJob job = DecodeAndEncode(path, jpegQuality, effort, reader);
   reader.ReleaseImage();
   return job;
 }
 
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality) {
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, LosslessEffort effort) {
   PngReader reader;
-  return PrepareImage(path, jpegQuality, reader);
+  return PrepareImage(path, jpegQuality, reader, effort);
 }
 
 }  // namespace lumapress

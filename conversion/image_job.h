@@ -34,10 +34,11 @@ inline constexpr uint32_t kMaxImageSide = 65535;
 // or kNoMemory, with its reason in `job`. Reads no pixels. Never throws.
 ImageJob CheckImageOpens(const std::string& path);
 
-// Opens, decodes and encodes the PNG at `path` for `jpegQuality`. Never throws. `reader`
-// keeps its row memory for the next image: a thread converting many images passes the same
-// reader each time. No image is open in it afterwards.
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader);
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality);
-
+// Opens, decodes and encodes the PNG at `path` for `jpegQuality`, compressing lossless data
+// with `effort`. Never throws. `reader` keeps its row memory for the next image: a thread
+// converting many images passes the same reader each time. No image is open in it afterwards.
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader,
+                      LosslessEffort effort = LosslessEffort::kDefault);
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality,
+                      LosslessEffort effort = LosslessEffort::kDefault);
 }  // namespace lumapress

@@ -83,7 +83,8 @@ class ConversionRun {
                                                  : size_t{jobs} + kSlideShowLookAheadExtra;
     ImagePipeline::Stages stages;
     stages.prepare = [this](size_t index, PngReader& reader) {
-      slots_[index].job = PrepareImage(inputs_[index], settings_.jpegQuality, reader);
+      slots_[index].job = PrepareImage(inputs_[index], settings_.jpegQuality, reader,
+                                       settings_.smallest ? LosslessEffort::kSmallest : LosslessEffort::kDefault);
     };
     if (settings_.batchMode) stages.write = [this](size_t index) { WriteBatchMovie(index); };
     stages.estimate = [this](size_t index) {

@@ -18,13 +18,14 @@ struct PreparedBitmap {
 
 // Builds the image's PixelBuffer32 (premultiplying 4-channel images in place), chooses the
 // bitmap form from the channels, `jpegQuality` and the header bit depth, and encodes the
-// bitmap tag. Opaque 8-bit images with more than 256 colours are stored in format 5.
-// Thread-safe for distinct images; throws std::bad_alloc when memory runs out.
+// bitmap tag, compressing lossless data and alpha planes with `effort`. Opaque 8-bit images
+// with more than 256 colours are stored in format 5. Thread-safe for distinct images; throws
+// std::bad_alloc when memory runs out.
 BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
-                                PreparedBitmap& bitmap);
+                                LosslessEffort effort, PreparedBitmap& bitmap);
 
-// PrepareImageBitmap, then one bitmap tag with `bitmapId` in `writer`. Nothing is written
-// unless the result is kOk.
+// PrepareImageBitmap with the default effort, then one bitmap tag with `bitmapId` in
+// `writer`. Nothing is written unless the result is kOk.
 BitmapResult WriteImageBitmap(SwfWriter& writer, int32_t bitmapId, const DecodedImage& image,
                               int32_t jpegQuality, BitmapForm* form = nullptr);
 

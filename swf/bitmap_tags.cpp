@@ -7,8 +7,9 @@
 #include <new>
 
 #include "jpeg/jpeg_properties.h"
+#include "swf/bitmap_data.h"
+#include "swf/deflate_probe.h"
 #include "swf/swf_writer.h"
-#include "swf/zlib_deflater.h"
 
 namespace lumapress {
 namespace {
@@ -18,6 +19,12 @@ namespace {
 constexpr uint8_t kJpegDataPrefix[] = {0xFF, 0xD9, 0xFF, 0xD8};
 constexpr uint8_t kJpegDataSuffix[] = {0xFF, 0xD9};
 constexpr uint32_t kJpegDataFraming = sizeof kJpegDataPrefix + sizeof kJpegDataSuffix;
+
+// JPEG markers: start of image, start of scan; every other marker before the scan carries a
+// big-endian segment length that counts itself.
+constexpr uint8_t kMarkerPrefix = 0xFF;
+constexpr uint8_t kMarkerSoi = 0xD8;
+constexpr uint8_t kMarkerSos = 0xDA;
 
 void AppendU16(std::vector<uint8_t>& out, uint32_t value) {
   out.push_back(static_cast<uint8_t>(value));
@@ -31,12 +38,6 @@ void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
 
 void AppendBytes(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
   out.insert(out.end(), bytes.begin(), bytes.end());
-}
-
-void AppendJpegImageData(std::vector<uint8_t>& out, std::span<const uint8_t> jpeg) {
-  AppendBytes(out, kJpegDataPrefix);
-  AppendBytes(out, jpeg);
-  AppendBytes(out, kJpegDataSuffix);
 }
 
 // Releases the encoder's resources however the encoding ends.
@@ -67,18 +68,11 @@ int32_t JpegBitmapFailure(BitmapResult result) {
 
 }  // namespace
 
-bool ZlibCompress(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream) {
-  stream.clear();
-  ZlibDeflater deflater(level);
-  if (deflater.Append(data, true, stream)) return true;
-  stream.clear();
-  return false;
-}
-
 void BeginLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
                       int32_t colorCount, BitmapTag& tag) {
   tag.code = code;
   tag.body.clear();
+  tag.precompressed.clear();
   tag.body.push_back(static_cast<uint8_t>(format));             // BitmapFormat
   AppendU16(tag.body, static_cast<uint32_t>(width) & 0xFFFF);   // BitmapWidth
   AppendU16(tag.body, static_cast<uint32_t>(height) & 0xFFFF);  // BitmapHeight
@@ -91,32 +85,59 @@ BitmapResult BuildLosslessTag(int32_t code, int32_t format, int32_t width, int32
                               int32_t colorCount, std::span<const uint8_t> data, int level,
                               BitmapTag& tag) {
   BeginLosslessTag(code, format, width, height, colorCount, tag);
-  ZlibDeflater deflater(level);
-  if (!deflater.Append(data, true, tag.body)) {  // ZlibBitmapData
-    tag.body.clear();
-    return BitmapResult::kCompressFailed;
-  }
-  return BitmapResult::kOk;
+  const BitmapResult result = AppendBitmapData(data, level, tag);  // ZlibBitmapData
+  if (result != BitmapResult::kOk) tag = BitmapTag{};
+  return result;
 }
 
+size_t JpegScanOffset(std::span<const uint8_t> jpeg) {
+  if (jpeg.size() < 2 || jpeg[0] != kMarkerPrefix || jpeg[1] != kMarkerSoi) return 0;
+  size_t at = 2;
+  while (at + 4 <= jpeg.size() && jpeg[at] == kMarkerPrefix) {
+    const uint8_t marker = jpeg[at + 1];
+    const size_t length = size_t{jpeg[at + 2]} << 8 | jpeg[at + 3];
+    if (length < 2) return 0;
+    at += 2 + length;
+    if (marker == kMarkerSos) return at <= jpeg.size() ? at : 0;
+  }
+  return 0;
+}
+
+namespace {
+
+// FF D9 FF D8, the JPEG stream, FF D9, with its scan data marked precompressed unless
+// deflating it again would pay.
+void AppendJpegImageData(BitmapTag& tag, std::span<const uint8_t> jpeg) {
+  AppendBytes(tag.body, kJpegDataPrefix);
+  const size_t start = tag.body.size();
+  AppendBytes(tag.body, jpeg);
+  AppendBytes(tag.body, kJpegDataSuffix);
+  const size_t scan = JpegScanOffset(jpeg);
+  if (scan == 0) return;
+  const auto scanData = jpeg.subspan(scan);
+  if (!scanData.empty() && !WorthDeflatingAgain(scanData)) {
+    tag.precompressed.push_back({start + scan, scanData.size()});
+  }
+}
+
+}  // namespace
+
 BitmapTag BuildJpeg2Tag(std::span<const uint8_t> jpeg) {
-  BitmapTag tag{kTagDefineBitsJpeg2, {}};
+  BitmapTag tag{kTagDefineBitsJpeg2, {}, {}};
   tag.body.reserve(jpeg.size() + kJpegDataFraming);
-  AppendJpegImageData(tag.body, jpeg);  // ImageData
+  AppendJpegImageData(tag, jpeg);  // ImageData
   return tag;
 }
 
 BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_t> alpha, int level,
                            BitmapTag& tag) {
-  std::vector<uint8_t> stream;
-  if (!ZlibCompress(alpha, level, stream)) return BitmapResult::kCompressFailed;
-  tag.code = kTagDefineBitsJpeg3;
-  tag.body.clear();
-  tag.body.reserve(4 + jpeg.size() + kJpegDataFraming + stream.size());
+  tag = BitmapTag{kTagDefineBitsJpeg3, {}, {}};
+  tag.body.reserve(4 + jpeg.size() + kJpegDataFraming);
   AppendU32(tag.body, static_cast<uint32_t>(jpeg.size()) + kJpegDataFraming);  // AlphaDataOffset
-  AppendJpegImageData(tag.body, jpeg);                                          // ImageData
-  AppendBytes(tag.body, stream);                                                // BitmapAlphaData
-  return BitmapResult::kOk;
+  AppendJpegImageData(tag, jpeg);                                              // ImageData
+  const BitmapResult result = AppendAlphaPlane(alpha, level, tag);             // BitmapAlphaData
+  if (result != BitmapResult::kOk) tag = BitmapTag{};
+  return result;
 }
 
 namespace {
@@ -183,14 +204,15 @@ BitmapResult BuildJpegBitmapTag(std::span<const uint8_t> pixels, int32_t width, 
 }
 
 BitmapResult BuildJpegBitmapWithAlphaTag(std::span<const uint8_t> pixels, int32_t width,
-                                         int32_t height, int32_t quality, BitmapTag& tag) {
+                                         int32_t height, int32_t quality, LosslessEffort effort,
+                                         BitmapTag& tag) {
   EncodedJpeg jpeg;
   const BitmapResult result = EncodeJpegStream(pixels, width, height, quality, 4, jpeg);
   if (result != BitmapResult::kOk) return result;
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
   std::vector<uint8_t> alpha(count);
   for (size_t i = 0; i < count; ++i) alpha[i] = pixels[i * 4 + 3];
-  return BuildJpeg3Tag(jpeg.bytes(), alpha, kZlibStored, tag);
+  return BuildJpeg3Tag(jpeg.bytes(), alpha, LosslessLevel(effort, 1), tag);
 }
 
 // --- SwfWriter's bitmap operations: one long-form tag each.
@@ -198,14 +220,23 @@ BitmapResult BuildJpegBitmapWithAlphaTag(std::span<const uint8_t> pixels, int32_
 void SwfWriter::DefineBitmap(int32_t characterId, const BitmapTag& tag) {
   BeginTag(tag.code);
   WriteU16(characterId);  // CharacterId
+  const int64_t bodyStart = BytesWritten();
   WriteBytes(tag.body);
+  for (const ByteSpan& span : tag.precompressed) {
+    if (span.offset <= tag.body.size() && span.length <= tag.body.size() - span.offset) {
+      MarkPrecompressed(bodyStart + static_cast<int64_t>(span.offset),
+                        static_cast<int64_t>(span.length));
+    }
+  }
   EndTag();
 }
 
 bool SwfWriter::DefineBitsLossless(int32_t characterId, int32_t width, int32_t height,
                                    int32_t format, int32_t colorCount, std::span<const uint8_t> data) {
   BitmapTag tag;
-  if (BuildLosslessTag(kTagDefineBitsLossless, format, width, height, colorCount, data, kZlibBest,
+  const int level =
+      LosslessLevel(LosslessEffort::kDefault, format == kBitmapFormatColorMapped ? 1 : 4);
+  if (BuildLosslessTag(kTagDefineBitsLossless, format, width, height, colorCount, data, level,
                        tag) != BitmapResult::kOk) {
     return false;
   }
@@ -250,7 +281,8 @@ int32_t SwfWriter::DefineJpegBitmap(int32_t characterId, std::span<const uint8_t
 int32_t SwfWriter::DefineJpegBitmapWithAlpha(int32_t characterId, std::span<const uint8_t> pixels,
                                              int32_t width, int32_t height, int32_t quality) {
   BitmapTag tag;
-  const BitmapResult result = BuildJpegBitmapWithAlphaTag(pixels, width, height, quality, tag);
+  const BitmapResult result =
+      BuildJpegBitmapWithAlphaTag(pixels, width, height, quality, LosslessEffort::kDefault, tag);
   if (result != BitmapResult::kOk) return JpegBitmapFailure(result);
   DefineBitmap(characterId, tag);
   return characterId;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -16,15 +17,26 @@ inline constexpr int32_t kTagDefineBitsLossless2 = 36;
 inline constexpr int32_t kBitmapFormatColorMapped = 3;
 inline constexpr int32_t kBitmapFormat32 = 5;
 
-// zlib levels: stored blocks for alpha data, best compression for opaque lossless data.
-inline constexpr int kZlibStored = 0;
-inline constexpr int kZlibBest = 9;
+// How hard lossless bitmap data (pixels, colour-mapped data, alpha planes) is compressed.
+enum class LosslessEffort {
+  kDefault,   // libdeflate at kLosslessLevel
+  kSmallest,  // libdeflate at kSmallestLosslessLevel: the smallest streams, several times slower
+};
+
+// A run of bytes in a tag body.
+struct ByteSpan {
+  size_t offset = 0;
+  size_t length = 0;
+};
 
 // One bitmap definition built away from any movie: its tag code and the body after the
 // CharacterId field. Built on any thread; SwfWriter::DefineBitmap writes it with an id.
 struct BitmapTag {
   int32_t code = 0;
   std::vector<uint8_t> body;
+  // Body spans that are already compressed and would not shrink if deflated again (zlib
+  // streams, JPEG scan data), in increasing order; a compressed movie stores them as they are.
+  std::vector<ByteSpan> precompressed;
 };
 
 // Results of building a bitmap tag.
@@ -32,12 +44,9 @@ enum class BitmapResult {
   kOk,
   kEncoderUnavailable,  // the JPEG encoder could not be initialised
   kEncodeFailed,        // the JPEG encoder reported an error
-  kCompressFailed,      // zlib refused the data (running out of memory throws std::bad_alloc)
+  kCompressFailed,      // the compressor refused the data (no memory throws std::bad_alloc)
+  kTooLarge,            // more data than one compressor call takes
 };
-
-// The zlib stream of `data` at `level` (0-9), exactly as long as the compressor produced.
-// False on a zlib error; std::bad_alloc when memory runs out.
-bool ZlibCompress(std::span<const uint8_t> data, int level, std::vector<uint8_t>& stream);
 
 // Starts DefineBitsLossless (code 20) or DefineBitsLossless2 (36): format, width, height and
 // the colour count byte for format 3. The zlib stream of the bitmap data follows to the end.
@@ -45,15 +54,21 @@ void BeginLosslessTag(int32_t code, int32_t format, int32_t width, int32_t heigh
                       int32_t colorCount, BitmapTag& tag);
 
 // DefineBitsLossless (code 20) or DefineBitsLossless2 (36): format, width, height, the colour
-// count byte for format 3, then the zlib stream of `data` at `level`.
+// count byte for format 3, then the zlib stream of `data` (AppendBitmapData at `level`).
 BitmapResult BuildLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
                               int32_t colorCount, std::span<const uint8_t> data, int level,
                               BitmapTag& tag);
 
-// DefineBitsJPEG2: FF D9 FF D8, the JPEG stream, FF D9.
+// Where the entropy-coded data of a JPEG stream starts: just after its first SOS segment;
+// 0 when the stream's marker segments do not lead to one.
+size_t JpegScanOffset(std::span<const uint8_t> jpeg);
+
+// DefineBitsJPEG2: FF D9 FF D8, the JPEG stream, FF D9. The scan data is marked
+// precompressed unless deflating it again would pay.
 BitmapTag BuildJpeg2Tag(std::span<const uint8_t> jpeg);
 
-// DefineBitsJPEG3: AlphaDataOffset, the JPEG2 image data, the zlib alpha plane at `level`.
+// DefineBitsJPEG3: AlphaDataOffset, the JPEG2 image data, the alpha plane's zlib stream
+// (AppendAlphaPlane at `level`).
 BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_t> alpha, int level,
                            BitmapTag& tag);
 
@@ -64,10 +79,11 @@ BitmapResult EncodeJpeg(std::span<const uint8_t> pixels, int32_t width, int32_t 
                         int32_t quality, int32_t channels, std::vector<uint8_t>& jpeg);
 
 // The DefineBitsJPEG2 tag of RGB pixels, and the DefineBitsJPEG3 tag of premultiplied RGBA
-// pixels whose alpha bytes become the stored alpha plane.
+// pixels whose alpha bytes become the alpha plane, compressed with `effort`.
 BitmapResult BuildJpegBitmapTag(std::span<const uint8_t> pixels, int32_t width, int32_t height,
                                 int32_t quality, int32_t channels, BitmapTag& tag);
 BitmapResult BuildJpegBitmapWithAlphaTag(std::span<const uint8_t> pixels, int32_t width,
-                                         int32_t height, int32_t quality, BitmapTag& tag);
+                                         int32_t height, int32_t quality, LosslessEffort effort,
+                                         BitmapTag& tag);
 
 }  // namespace lumapress

@@ -11,6 +11,7 @@
 
 #include "common/diagnostics.h"
 #include "platform/file_system.h"
+#include "swf/movie_compression.h"
 #include "swf/stdio_file.h"
 #include "swf/zlib_deflater.h"
 
@@ -18,13 +19,9 @@ namespace lumapress {
 namespace {
 
 // Signature, version and FileLength: copied or rewritten, never compressed.
-constexpr size_t kMovieHeaderBytes = 8;
+constexpr size_t kHeaderBytes = kMovieHeaderBytes;
 // Input and output pass through buffers of this size, so memory does not grow with the movie.
 constexpr size_t kChunkBytes = size_t{256} * 1024;
-// The compressed movie's version byte.
-constexpr uint8_t kCompressedVersion = 6;
-// Best compression, as the movie format's readers expect from this writer.
-constexpr int kCompressionLevel = 9;
 // How many temporary names to try before giving up on creating the output.
 constexpr int kTemporaryNameAttempts = 100;
 
@@ -82,7 +79,7 @@ int32_t CompressMovie(const std::string& inputPath, const std::string& outputPat
     diagnostics.Add("Couldn't open input file!\n");
     return kInputUnusable;
   }
-  uint8_t header[kMovieHeaderBytes];
+  uint8_t header[kHeaderBytes];
   if (std::fread(header, 1, sizeof header, input.get()) != sizeof header || header[0] != 'F' ||
       header[1] != 'W' || header[2] != 'S') {
     diagnostics.Add("Input file is not an uncompressed movie!\n");
@@ -94,17 +91,17 @@ int32_t CompressMovie(const std::string& inputPath, const std::string& outputPat
     diagnostics.Add("Couldn't open output file!\n");
     return kOutputNotCreated;
   }
-  const uint8_t compressedHeader[kMovieHeaderBytes] = {
-      'C', 'W', 'S', kCompressedVersion, header[4], header[5], header[6], header[7]};
+  const uint8_t compressedHeader[kHeaderBytes] = {
+      'C', 'W', 'S', kCompressedMovieVersion, header[4], header[5], header[6], header[7]};
   if (!output.Write(compressedHeader, sizeof compressedHeader)) {
     diagnostics.Add("Couldn't write output file!\n");
     return kWriteFailed;
   }
 
-  ZlibDeflater deflater(kCompressionLevel);
+  ZlibDeflater deflater(kMovieZlibLevel, kMovieZlibMemLevel);
   std::vector<uint8_t> in(kChunkBytes);
   std::vector<uint8_t> out;
-  int64_t inputBytes = kMovieHeaderBytes;
+  int64_t inputBytes = kHeaderBytes;
   int64_t bodyBytes = 0;
   bool finished = false;
   while (!finished) {
@@ -129,7 +126,7 @@ int32_t CompressMovie(const std::string& inputPath, const std::string& outputPat
     diagnostics.Add("Couldn't write output file!\n");
     return kWriteFailed;
   }
-  const int64_t outputBytes = bodyBytes + static_cast<int64_t>(kMovieHeaderBytes);
+  const int64_t outputBytes = bodyBytes + static_cast<int64_t>(kHeaderBytes);
   diagnostics.AddFormat("- uncompressed input: %10lld bytes\n- compressed output : %10lld bytes\n\n",
                  static_cast<long long>(inputBytes), static_cast<long long>(outputBytes));
   diagnostics.Add("- done.\n");

@@ -8,9 +8,10 @@
 namespace lumapress {
 
 // Rewrites the uncompressed movie at inputPath ("FWS") as a zlib-compressed movie ("CWS",
-// version 6, the uncompressed FileLength kept, the body after byte 8 deflated at level 9) at
-// outputPath. The paths may be the same. The result is written to a temporary file next to
-// outputPath and renamed over it only when complete, so a failure leaves outputPath as it was.
+// version 6, the uncompressed FileLength kept, the whole body after byte 8 deflated at level 9,
+// as swf/movie_compression.h sets the stream up) at outputPath. The paths may be the same. The
+// result is written to a temporary file next to outputPath and renamed over it only when
+// complete, so a failure leaves outputPath as it was.
 //
 // Returns the compressed file's size, or
 //  -1 the input cannot be opened or read, or is not an uncompressed movie (left untouched);

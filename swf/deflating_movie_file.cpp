@@ -5,16 +5,15 @@
 #include <cstring>
 
 #include "platform/file_system.h"
+#include "swf/movie_compression.h"
 
 namespace lumapress {
 namespace {
 
 // Signature, version and FileLength: outside the zlib stream.
-constexpr int64_t kHeaderBytes = 8;
-// The compressed movie's version byte.
-constexpr uint8_t kCompressedVersion = 6;
-// Best compression, as the movie format's readers expect from this writer.
-constexpr int kCompressionLevel = 9;
+constexpr int64_t kHeaderBytes = kMovieHeaderBytes;
+// Precompressed spans enter the stream as stored blocks.
+constexpr int kStoredLevel = 0;
 // Settled bytes are compressed in pieces of at least this size: fewer, larger deflate calls.
 constexpr size_t kSettleBytes = size_t{256} * 1024;
 
@@ -27,10 +26,11 @@ bool DeflatingMovieFile::Open(const std::string& path) {
   pendingStart_ = kHeaderBytes;
   pending_.clear();
   settledEnd_ = kHeaderBytes;
+  precompressed_.clear();
   compressedBytes_ = 0;
   failed_ = file_ == nullptr;
   if (failed_) return false;
-  deflater_.emplace(kCompressionLevel);
+  deflater_.emplace(kMovieZlibLevel, kMovieZlibMemLevel);
   // Room for the header, written for real by Close.
   failed_ = !deflater_->ok() || std::fwrite(header_.data(), 1, header_.size(), file_.get()) != header_.size();
   return !failed_;
@@ -66,20 +66,47 @@ bool DeflatingMovieFile::Get(int64_t offset, std::span<uint8_t> into) const {
   return true;
 }
 
+void DeflatingMovieFile::MarkPrecompressed(int64_t offset, int64_t length) {
+  const int64_t after = precompressed_.empty() ? settledEnd_ : precompressed_.back().end;
+  if (length <= 0 || offset < after) return;
+  precompressed_.push_back({offset, offset + length});
+}
+
 bool DeflatingMovieFile::Settle(int64_t offset) {
   const int64_t end = pendingStart_ + static_cast<int64_t>(pending_.size());
   settledEnd_ = std::clamp(offset, settledEnd_, end);
   const auto settled = static_cast<size_t>(settledEnd_ - pendingStart_);
   if (failed_ || settled < kSettleBytes) return !failed_;
-  if (!WriteCompressed(std::span<const uint8_t>(pending_).first(settled), false)) return false;
+  if (!WriteCompressed(settled, false)) return false;
   pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(settled));
   pendingStart_ = settledEnd_;
   return true;
 }
 
-bool DeflatingMovieFile::WriteCompressed(std::span<const uint8_t> body, bool finish) {
+bool DeflatingMovieFile::Feed(int64_t begin, int64_t end, int level) {
+  const auto bytes = std::span<const uint8_t>(pending_).subspan(
+      static_cast<size_t>(begin - pendingStart_), static_cast<size_t>(end - begin));
+  return deflater_->SetLevel(level, compressed_) && deflater_->Append(bytes, false, compressed_);
+}
+
+bool DeflatingMovieFile::WriteCompressed(size_t count, bool finish) {
   compressed_.clear();
-  if (!deflater_ || !deflater_->Append(body, finish, compressed_) ||
+  bool ok = deflater_.has_value();
+  const int64_t end = pendingStart_ + static_cast<int64_t>(count);
+  for (int64_t at = pendingStart_; ok && at < end;) {
+    while (!precompressed_.empty() && precompressed_.front().end <= at) precompressed_.pop_front();
+    if (!precompressed_.empty() && precompressed_.front().begin <= at) {
+      const int64_t next = std::min(end, precompressed_.front().end);
+      ok = Feed(at, next, kStoredLevel);
+      at = next;
+    } else {
+      const int64_t next =
+          precompressed_.empty() ? end : std::min(end, precompressed_.front().begin);
+      ok = Feed(at, next, kMovieZlibLevel);
+      at = next;
+    }
+  }
+  if (!ok || (finish && !deflater_->Append({}, true, compressed_)) ||
       std::fwrite(compressed_.data(), 1, compressed_.size(), file_.get()) != compressed_.size()) {
     failed_ = true;
     return false;
@@ -91,12 +118,12 @@ bool DeflatingMovieFile::WriteCompressed(std::span<const uint8_t> body, bool fin
 bool DeflatingMovieFile::Close(Diagnostics& diagnostics) {
   if (!file_) return false;
   const int64_t uncompressedBytes = pendingStart_ + static_cast<int64_t>(pending_.size());
-  if (!failed_) WriteCompressed(pending_, true);
+  if (!failed_) WriteCompressed(pending_.size(), true);
   pending_.clear();
   pending_.shrink_to_fit();
   compressed_ = {};
   deflater_.reset();
-  const uint8_t header[kHeaderBytes] = {'C', 'W', 'S', kCompressedVersion,
+  const uint8_t header[kHeaderBytes] = {'C',        'W',        'S',        kCompressedMovieVersion,
                                         header_[4], header_[5], header_[6], header_[7]};
   if (!failed_ && (std::fseek(file_.get(), 0, SEEK_SET) != 0 ||
                    std::fwrite(header, 1, sizeof header, file_.get()) != sizeof header)) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
@@ -14,13 +15,17 @@
 namespace lumapress {
 
 // Writes a movie straight into its compressed form ("CWS", version 6, FileLength, then the
-// body after byte 8 as one zlib stream at level 9) while its uncompressed bytes arrive. The
-// result is byte for byte what compressing the finished uncompressed movie gives, without
-// writing and reading that movie back.
+// body after byte 8 as one zlib stream) while its uncompressed bytes arrive, without writing
+// and reading the uncompressed movie back. Without precompressed spans the result is byte for
+// byte what CompressMovie makes of the finished uncompressed movie.
 //
 // Bytes are placed by their offset in the uncompressed movie. The 8 header bytes can change
 // until Close; body bytes can change until they are settled, after which they are compressed
 // and gone. So the body is held in memory only from the oldest byte that may still change.
+//
+// Spans marked precompressed (bitmap zlib streams, JPEG scan data) are stored in the stream,
+// not deflated again: the level drops to 0 around them and returns to 9 after them. They are
+// fed to zlib whole, so their stored blocks do not depend on how the movie arrived.
 class DeflatingMovieFile {
  public:
   DeflatingMovieFile() = default;
@@ -34,6 +39,10 @@ class DeflatingMovieFile {
   bool Put(int64_t offset, std::span<const uint8_t> bytes);
   // Copies placed bytes at `offset` that are not settled yet. False when not available.
   bool Get(int64_t offset, std::span<uint8_t> into) const;
+  // Body bytes [offset, offset + length) are already compressed: the stream stores them. Spans
+  // come in increasing order, after the settled part; others are ignored. Only a choice of
+  // level: the movie's bytes are the same either way.
+  void MarkPrecompressed(int64_t offset, int64_t length);
   // Body bytes before `offset` will not change again; compresses them once enough gathered.
   bool Settle(int64_t offset);
   // Compresses the rest of the body, writes the compressed header, closes the file and adds
@@ -41,7 +50,16 @@ class DeflatingMovieFile {
   bool Close(Diagnostics& diagnostics);
 
  private:
-  bool WriteCompressed(std::span<const uint8_t> body, bool finish);
+  // Compresses the first `count` pending bytes (each precompressed span at level 0) and
+  // writes the result; `finish` ends the stream after them.
+  bool WriteCompressed(size_t count, bool finish);
+  // Feeds pending bytes [begin, end) (movie offsets) to zlib at `level`.
+  bool Feed(int64_t begin, int64_t end, int level);
+
+  struct Span {
+    int64_t begin;
+    int64_t end;
+  };
 
   UniqueFile file_;
   std::optional<ZlibDeflater> deflater_;
@@ -49,6 +67,7 @@ class DeflatingMovieFile {
   int64_t pendingStart_ = 0;       // uncompressed offset of pending_[0]
   std::vector<uint8_t> pending_;   // body bytes not compressed yet
   int64_t settledEnd_ = 0;         // body bytes before this offset will not change
+  std::deque<Span> precompressed_;   // spans not compressed yet, in increasing order
   std::vector<uint8_t> compressed_;  // reused output buffer
   uint64_t compressedBytes_ = 0;
   bool failed_ = false;

@@ -114,6 +114,10 @@ void SwfBitStream::Settle(int64_t offset) {
   if (deflating_ && !failed_ && !deflating_->Settle(offset)) failed_ = true;
 }
 
+void SwfBitStream::MarkPrecompressed(int64_t offset, int64_t length) {
+  if (deflating_ && !failed_) deflating_->MarkPrecompressed(offset, length);
+}
+
 void SwfBitStream::EmitByte(uint8_t byte) {
   if (deflating_) {
     if (!failed_ && !deflating_->Put(bytesWritten_, {&byte, 1})) failed_ = true;

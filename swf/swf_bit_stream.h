@@ -63,6 +63,9 @@ class SwfBitStream {
   void ReadBack(int64_t offset, std::span<uint8_t> into);
   // Bytes before `offset` will not be patched again (compressed output may drop them).
   void Settle(int64_t offset);
+  // Bytes [offset, offset + length), just written, are already compressed: compressed output
+  // stores them instead of deflating them again. Nothing changes in an uncompressed file.
+  void MarkPrecompressed(int64_t offset, int64_t length);
   bool Compressed() const { return deflating_ != nullptr; }
   void MarkFailed() { failed_ = true; }
 

@@ -38,9 +38,9 @@ class SwfWriter : public SwfBitStream {
   // Creates the file and writes the header. False when the file cannot be created.
   bool OpenMovie(const std::string& path);
   // Creates the file and writes the movie straight into its compressed form ("CWS", the body
-  // deflated at level 9; byte-identical to CompressMovie of the uncompressed movie). The
-  // header's FrameCount is compressed first, so the movie's `frameCount` is stated here;
-  // Finish fails when the movie ends with another count.
+  // one zlib stream at level 9 in which precompressed bitmap data is stored, not deflated
+  // again; see DeflatingMovieFile). The header's FrameCount is compressed first, so the
+  // movie's `frameCount` is stated here; Finish fails when the movie ends with another count.
   bool OpenCompressedMovie(const std::string& path, int32_t frameCount);
   // Writes the header with placeholders for the file length and frame count; restarts the ids.
   void WriteHeader();
@@ -107,18 +107,20 @@ class SwfWriter : public SwfBitStream {
   static constexpr int32_t kJpegBitmapEncoderUnavailable = -1;  // nothing written
   static constexpr int32_t kJpegBitmapEncodeFailed = -2;        // nothing written
 
-  // Writes `tag` (built by swf/bitmap_tags.h) as a long-form tag with `characterId`.
+  // Writes `tag` (built by swf/bitmap_tags.h) as a long-form tag with `characterId`; a
+  // compressed movie stores the tag's precompressed spans as they are.
   void DefineBitmap(int32_t characterId, const BitmapTag& tag);
-  // DefineBitsLossless (zlib level 9) and DefineBitsLossless2 (zlib at `level`). `data` is the
+  // DefineBitsLossless (at the default LosslessLevel) and DefineBitsLossless2 (at libdeflate
+  // `level`: 0 stores, up to 12), compressed as AppendBitmapData compresses. `data` is the
   // bitmap in the SWF layout of `format` (3: 256-entry colour table then index rows; 5: 4 bytes
   // per pixel). The colour count byte is written for format 3 only. False, with nothing
-  // written, when zlib refuses the data.
+  // written, when the compressor refuses the data.
   bool DefineBitsLossless(int32_t characterId, int32_t width, int32_t height, int32_t format,
                           int32_t colorCount, std::span<const uint8_t> data);
   bool DefineBitsLossless2(int32_t characterId, int32_t width, int32_t height, int32_t format,
                            int32_t colorCount, std::span<const uint8_t> data, int level);
   // DefineBitsJPEG2 and DefineBitsJPEG3 around a complete JPEG stream; JPEG3 adds the alpha
-  // plane (one byte per pixel) compressed at `level`.
+  // plane (one byte per pixel) compressed by AppendAlphaPlane at libdeflate `level`.
   void DefineBitsJPEG2(int32_t characterId, std::span<const uint8_t> jpeg);
   bool DefineBitsJPEG3(int32_t characterId, std::span<const uint8_t> jpeg,
                        std::span<const uint8_t> alpha, int level);
@@ -127,7 +129,7 @@ class SwfWriter : public SwfBitStream {
   int32_t DefineJpegBitmap(int32_t characterId, std::span<const uint8_t> pixels, int32_t width,
                            int32_t height, int32_t quality, int32_t channels);
   // The same for premultiplied RGBA pixels, writing DefineBitsJPEG3 with the alpha bytes as
-  // a stored (level 0) alpha plane.
+  // its alpha plane, compressed as bitmap preparation compresses lossless data.
   int32_t DefineJpegBitmapWithAlpha(int32_t characterId, std::span<const uint8_t> pixels,
                                     int32_t width, int32_t height, int32_t quality);
 

@@ -11,17 +11,37 @@ namespace {
 constexpr size_t kMinOutputGrowth = size_t{64} * 1024;
 // zlib counts in 32-bit unsigned fields; larger inputs are fed in pieces of this size.
 constexpr size_t kMaxPieceBytes = size_t{1} << 30;
+// A 32 KiB window, as compress2 uses; the stream's header says so (78).
+constexpr int kWindowBits = 15;
 
 }  // namespace
 
-ZlibDeflater::ZlibDeflater(int level) {
-  const int result = deflateInit(&stream_, level);
+ZlibDeflater::ZlibDeflater(int level, int memLevel) : level_(level) {
+  const int result =
+      deflateInit2(&stream_, level, Z_DEFLATED, kWindowBits, memLevel, Z_DEFAULT_STRATEGY);
   if (result == Z_MEM_ERROR) throw std::bad_alloc();
   ok_ = result == Z_OK;
 }
 
 ZlibDeflater::~ZlibDeflater() {
   if (ok_) deflateEnd(&stream_);
+}
+
+void ZlibDeflater::OfferRoom(std::vector<uint8_t>& out, size_t room) {
+  const size_t used = out.size();
+  out.resize(used + room);
+  stream_.next_out = out.data() + used;
+  stream_.avail_out = static_cast<uInt>(room);
+}
+
+void ZlibDeflater::TakeBack(std::vector<uint8_t>& out) {
+  out.resize(out.size() - stream_.avail_out);
+}
+
+bool ZlibDeflater::Fail() {
+  ok_ = false;
+  deflateEnd(&stream_);
+  return false;
 }
 
 bool ZlibDeflater::Append(std::span<const uint8_t> input, bool finish, std::vector<uint8_t>& out) {
@@ -34,19 +54,13 @@ bool ZlibDeflater::Append(std::span<const uint8_t> input, bool finish, std::vect
     stream_.avail_in = static_cast<uInt>(piece);
     int result = Z_OK;
     do {
-      // Room for what this piece can grow into, so one deflate call usually suffices.
-      const size_t room = std::max(kMinOutputGrowth, static_cast<size_t>(deflateBound(&stream_, stream_.avail_in)));
-      const size_t used = out.size();
-      out.resize(used + room);
-      stream_.next_out = out.data() + used;
-      stream_.avail_out = static_cast<uInt>(room);
+      // Room for what this piece can grow into, so one deflate call usually suffices (and
+      // stored blocks never end for want of room).
+      OfferRoom(out, std::max(kMinOutputGrowth,
+                              static_cast<size_t>(deflateBound(&stream_, stream_.avail_in))));
       result = deflate(&stream_, flush);
-      out.resize(used + room - stream_.avail_out);
-      if (result == Z_STREAM_ERROR) {
-        ok_ = false;
-        deflateEnd(&stream_);
-        return false;
-      }
+      TakeBack(out);
+      if (result == Z_STREAM_ERROR) return Fail();
     } while (stream_.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
     input = input.subspan(piece);
     if (last) break;
@@ -55,6 +69,24 @@ bool ZlibDeflater::Append(std::span<const uint8_t> input, bool finish, std::vect
     deflateEnd(&stream_);
     ok_ = false;  // the stream is complete; nothing more may be appended
   }
+  return true;
+}
+
+bool ZlibDeflater::SetLevel(int level, std::vector<uint8_t>& out) {
+  if (!ok_) return false;
+  if (level == level_) return true;
+  stream_.next_in = nullptr;
+  stream_.avail_in = 0;
+  int result = Z_OK;
+  do {
+    // zlib ends the block of the old level first; Z_BUF_ERROR asks for more room to do so.
+    // Bytes still pending inside zlib come out with the next Append.
+    OfferRoom(out, kMinOutputGrowth);
+    result = deflateParams(&stream_, level, Z_DEFAULT_STRATEGY);
+    TakeBack(out);
+  } while (result == Z_BUF_ERROR);
+  if (result != Z_OK) return Fail();
+  level_ = level;
   return true;
 }
 

@@ -17,6 +17,7 @@ struct ConversionSettings {
   float delaySeconds = 1.0f;      // display time of each image
   float framesPerSecond = 12.0f;  // movie frame rate; the header holds its whole part
   int32_t jpegQuality = 100;      // 0-99 JPEG of that quality, 100 lossless
+  bool smallest = false;          // lossless data at the slowest, smallest compression
   bool batchMode = false;         // one movie per image, named after it
   unsigned jobs = 1;              // images converted at once; files are the same for any value
 };

@@ -161,7 +161,7 @@ class ConverterDialogTest : public testing::Test {
   // The controls a person edits or starts a run with.
   static constexpr int kSettingIds[] = {kInputListId,   kAddId,           kDelayId,
                                         kQualityId,     kControlFileId,   kControlFileBrowseId,
-                                        kFramesPerSecondId, kBatchModeId, kOutputPathId,
+                                        kFramesPerSecondId, kSmallestId, kBatchModeId, kOutputPathId,
                                         kOutputBrowseId, wxID_OK};
   // Each setting's id and whether it is enabled now.
   std::vector<std::pair<int, bool>> SettingsEnabled() {
@@ -343,6 +343,8 @@ TEST_F(ConverterDialogTest, SuccessfulConvertPassesTheSettingsAndReports) {
   Edit(kQualityId)->ChangeValue("80");
   Edit(kFramesPerSecondId)->ChangeValue("24");
   Edit(kControlFileId)->ChangeValue("/swf/control.swf");
+  EXPECT_FALSE(Control<wxCheckBox>(kSmallestId)->IsChecked()) << "the default effort";
+  Control<wxCheckBox>(kSmallestId)->SetValue(true);
   wxTEST_DIALOG(
       {
         Click(wxID_OK);
@@ -357,6 +359,7 @@ TEST_F(ConverterDialogTest, SuccessfulConvertPassesTheSettingsAndReports) {
   EXPECT_EQ(settings_.jpegQuality, 80);
   EXPECT_EQ(settings_.framesPerSecond, 24.0f);
   EXPECT_FALSE(settings_.batchMode);
+  EXPECT_TRUE(settings_.smallest);
   EXPECT_GE(settings_.jobs, 1u);
   EXPECT_EQ(ListTexts().size(), 3u) << "the list is unchanged";
 
@@ -382,7 +385,7 @@ TEST_F(ConverterDialogTest, ControlsKeepTheirIdsAndTabOrder) {
   visit(visit, dialog_);
   EXPECT_EQ(order, (std::vector<int>{kBannerId, kInputListId, kAddId, kRemoveId, kUpId, kDownId,
                                      kDelayId, kQualityId, kControlFileId, kControlFileBrowseId,
-                                     kFramesPerSecondId, kBatchModeId, kOutputPathId,
+                                     kFramesPerSecondId, kSmallestId, kBatchModeId, kOutputPathId,
                                      kOutputBrowseId, wxID_OK, wxID_CANCEL, kProgressImageId,
                                      kProgressBarId, kStopRunId, kProgressElapsedId,
                                      kProgressRemainingId}));

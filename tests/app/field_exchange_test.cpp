@@ -38,8 +38,10 @@ TEST(FieldExchange, TakesValidFieldsIntoSettings) {
   fields.framesPerSecond = "24";
   fields.controlFilePath = "/tmp/control.swf";
   fields.batchMode = true;
+  fields.smallest = true;
   const ExchangeResult result = TakeFields(fields);
   ASSERT_FALSE(result.error);
+  EXPECT_TRUE(result.settings.smallest);
   EXPECT_EQ(result.settings.delaySeconds, 2.5f);
   EXPECT_EQ(result.settings.jpegQuality, 75);
   EXPECT_EQ(result.settings.framesPerSecond, 24.0f);

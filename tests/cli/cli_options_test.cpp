@@ -24,13 +24,15 @@ TEST(CliOptions, DefaultsMatchTheDialog) {
   EXPECT_EQ(s.jpegQuality, 100);
   EXPECT_EQ(s.framesPerSecond, 12.0f);
   EXPECT_FALSE(s.batchMode);
+  EXPECT_FALSE(s.smallest);
   EXPECT_GE(s.jobs, 1u);
   EXPECT_EQ(parsed.options->inputs, (std::vector<InputEntry>{{"a.png", "", 0}}));
 }
 
 TEST(CliOptions, EveryOptionReachesTheSettings) {
-  const ParsedCommandLine parsed = Parse({"-b", "-o", "out", "-d", "2.5", "-q", "80", "-r", "24",
-                                          "-c", "c.swf", "-y", "-j", "3", "--quiet", "a.png", "b.png"});
+  const ParsedCommandLine parsed =
+      Parse({"-b", "-o", "out", "-d", "2.5", "-q", "80", "-r", "24", "-c", "c.swf", "-y", "-j", "3",
+             "--smallest", "--quiet", "a.png", "b.png"});
   ASSERT_TRUE(parsed.options.has_value());
   const CliOptions& o = *parsed.options;
   EXPECT_TRUE(o.settings.batchMode);
@@ -40,6 +42,7 @@ TEST(CliOptions, EveryOptionReachesTheSettings) {
   EXPECT_EQ(o.settings.framesPerSecond, 24.0f);
   EXPECT_EQ(o.settings.controlFilePath, "c.swf");
   EXPECT_EQ(o.settings.jobs, 3u);
+  EXPECT_TRUE(o.settings.smallest);
   EXPECT_TRUE(o.createFolder);
   EXPECT_TRUE(o.quiet);
   EXPECT_EQ(o.inputs.size(), 2u);

@@ -1,11 +1,12 @@
-// Bitmaps built straight from the decoded rows, a few rows at a time, must carry exactly the
-// bytes of the tag built from the whole PixelBuffer32.
+// Bitmaps built straight from the decoded rows must carry exactly the bytes of the tag built
+// from the whole PixelBuffer32.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "conversion/pixel_buffer.h"
 #include "conversion/write_image_bitmap.h"
+#include "swf/bitmap_data.h"
 #include "swf/bitmap_tags.h"
 
 namespace lumapress {
@@ -40,15 +41,19 @@ TEST(BitmapFromRows, MatchesTheTagOfTheWholePixelBuffer) {
     int channels;
     int bitDepth;
     int32_t code;
-    int level;
+    LosslessEffort effort;
     BitmapForm form;
   } cases[] = {
-      {"8-bit photo, more than 256 colours, several pieces", 301, 257, 3, 8, kTagDefineBitsLossless,
-       kZlibBest, BitmapForm::kLossless32},
-      {"16-bit image", 64, 9, 3, 16, kTagDefineBitsLossless, kZlibBest, BitmapForm::kLossless32},
-      {"alpha, stored blocks", 300, 300, 4, 8, kTagDefineBitsLossless2, kZlibStored,
+      {"8-bit photo, more than 256 colours", 301, 257, 3, 8, kTagDefineBitsLossless,
+       LosslessEffort::kDefault, BitmapForm::kLossless32},
+      {"16-bit image", 64, 9, 3, 16, kTagDefineBitsLossless, LosslessEffort::kDefault,
+       BitmapForm::kLossless32},
+      {"alpha", 300, 300, 4, 8, kTagDefineBitsLossless2, LosslessEffort::kDefault,
        BitmapForm::kLosslessWithAlpha},
-      {"one pixel", 1, 1, 3, 16, kTagDefineBitsLossless, kZlibBest, BitmapForm::kLossless32},
+      {"alpha, smallest", 300, 300, 4, 8, kTagDefineBitsLossless2, LosslessEffort::kSmallest,
+       BitmapForm::kLosslessWithAlpha},
+      {"one pixel", 1, 1, 3, 16, kTagDefineBitsLossless, LosslessEffort::kDefault,
+       BitmapForm::kLossless32},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -58,14 +63,17 @@ TEST(BitmapFromRows, MatchesTheTagOfTheWholePixelBuffer) {
         forReference, c.width, c.height, c.channels, size_t{c.width} * static_cast<size_t>(c.channels)});
     BitmapTag expected;
     ASSERT_EQ(BuildLosslessTag(c.code, kBitmapFormat32, static_cast<int32_t>(c.width),
-                               static_cast<int32_t>(c.height), 0, buffer.bytes, c.level, expected),
+                               static_cast<int32_t>(c.height), 0, buffer.bytes,
+                               LosslessLevel(c.effort, 4), expected),
               BitmapResult::kOk);
     PreparedBitmap bitmap;
-    ASSERT_EQ(PrepareImageBitmap(ImageOf(forBitmap, c.width, c.height, c.channels, c.bitDepth), 100, bitmap),
+    ASSERT_EQ(PrepareImageBitmap(ImageOf(forBitmap, c.width, c.height, c.channels, c.bitDepth), 100,
+                                 c.effort, bitmap),
               BitmapResult::kOk);
     EXPECT_EQ(bitmap.form, c.form);
     EXPECT_EQ(bitmap.tag.code, expected.code);
     EXPECT_TRUE(bitmap.tag.body == expected.body);
+    EXPECT_EQ(bitmap.tag.precompressed.size(), expected.precompressed.size());
     EXPECT_TRUE(forBitmap == forReference) << "the rows are premultiplied the same way";
   }
 }

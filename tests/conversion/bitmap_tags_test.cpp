@@ -9,6 +9,7 @@
 #include "support/swf_bitmaps.h"
 #include "support/swf_reader.h"
 #include "support/temp_folder.h"
+#include "swf/bitmap_data.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress::test {
@@ -106,8 +107,10 @@ TEST(BitmapTags, FourthByteOnlyChangesTheAlphaPlane) {
   std::vector<uint8_t> b = a;
   b[3] = 0x11, b[7] = 0x22;
   BitmapTag tagA, tagB;
-  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(a, 2, 2, 75, tagA), BitmapResult::kOk);
-  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(b, 2, 2, 75, tagB), BitmapResult::kOk);
+  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(a, 2, 2, 75, LosslessEffort::kDefault, tagA),
+            BitmapResult::kOk);
+  ASSERT_EQ(BuildJpegBitmapWithAlphaTag(b, 2, 2, 75, LosslessEffort::kDefault, tagB),
+            BitmapResult::kOk);
   SwfTag readA{35, true, 0, FromHex("01 00"), {}}, readB = readA;
   readA.body.insert(readA.body.end(), tagA.body.begin(), tagA.body.end());
   readB.body.insert(readB.body.end(), tagB.body.begin(), tagB.body.end());
@@ -115,6 +118,95 @@ TEST(BitmapTags, FourthByteOnlyChangesTheAlphaPlane) {
   EXPECT_EQ(bitmapA.imageData, bitmapB.imageData);
   EXPECT_EQ(ToHex(bitmapA.data), "FF 80 00 40");
   EXPECT_EQ(ToHex(bitmapB.data), "11 22 00 40");
+}
+
+TEST(BitmapTags, JpegScanOffsetFollowsTheMarkerSegments) {
+  const struct {
+    const char* what;
+    const char* jpeg;
+    size_t offset;
+  } cases[] = {
+      {"SOI, DQT of 4, SOS of 3, scan", "FF D8 FF DB 00 04 AA BB FF DA 00 03 CC 11 22 FF D9", 13},
+      {"FF DA inside a table is not a marker", "FF D8 FF C4 00 04 FF DA FF DA 00 02 33", 12},
+      {"no SOS", "FF D8 FF DB 00 04 AA BB FF D9", 0},
+      {"no SOI", "FF DB 00 04 AA BB FF DA 00 02 33", 0},
+      {"segment length below 2", "FF D8 FF DB 00 01 FF DA 00 02 33", 0},
+      {"SOS beyond the end", "FF D8 FF DA 00 09 33", 0},
+      {"not a marker where one must be", "FF D8 00 DA 00 02 33", 0},
+      {"empty", "", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(JpegScanOffset(FromHex(c.jpeg)), c.offset) << c.what;
+}
+
+TEST(BitmapTags, CompressedDataIsMarkedPrecompressedUnlessDeflatingAgainPays) {
+  std::mt19937 random(3);
+  std::vector<uint8_t> noise(200000);
+  for (uint8_t& byte : noise) byte = static_cast<uint8_t>(random());
+  const std::vector<uint8_t> flat(400000, 0x33);
+  const int level = LosslessLevel(LosslessEffort::kDefault, 4);
+
+  BitmapTag lossless;
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 5, 250, 200, 0, noise, level, lossless),
+            BitmapResult::kOk);
+  ASSERT_EQ(lossless.precompressed.size(), 1u);
+  EXPECT_EQ(lossless.precompressed[0].offset, 5u);  // the whole ZlibBitmapData
+  EXPECT_EQ(lossless.precompressed[0].length, lossless.body.size() - 5);
+
+  // Long repeats get zlib's level 9 stream (78 DA), which the movie deflates again.
+  BitmapTag repetitive;
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 3, 400, 1000, 256, flat, level, repetitive),
+            BitmapResult::kOk);
+  EXPECT_TRUE(repetitive.precompressed.empty());
+  EXPECT_EQ(ToHex(std::span(repetitive.body).subspan(6, 2)), "78 DA");
+  std::vector<uint8_t> zlibStream;
+  ASSERT_EQ(AppendZlibStream(flat, level, zlibStream), BitmapResult::kOk);
+  EXPECT_LT(zlibStream.size(), flat.size() / kRepetitiveShrink);
+
+  // Stored blocks of compressible data: the movie deflates them.
+  BitmapTag stored;
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless2, 5, 100, 1000, 0, flat, 0, stored),
+            BitmapResult::kOk);
+  EXPECT_TRUE(stored.precompressed.empty());
+
+  // A JPEG of noise: its scan data is marked, from the end of the SOS segment to the end of
+  // the stream; the framing and the tables are not.
+  std::vector<uint8_t> jpeg;
+  ASSERT_EQ(EncodeJpeg(std::span(noise).first(120 * 100 * 3), 120, 100, 90, 3, jpeg),
+            BitmapResult::kOk);
+  const BitmapTag jpeg2 = BuildJpeg2Tag(jpeg);
+  ASSERT_EQ(jpeg2.precompressed.size(), 1u);
+  EXPECT_EQ(jpeg2.precompressed[0].offset, 4 + JpegScanOffset(jpeg));
+  EXPECT_EQ(jpeg2.precompressed[0].offset + jpeg2.precompressed[0].length, jpeg2.body.size() - 2);
+
+  BitmapTag jpeg3;
+  ASSERT_EQ(BuildJpeg3Tag(jpeg, std::span(noise).first(12000), 9, jpeg3), BitmapResult::kOk);
+  ASSERT_EQ(jpeg3.precompressed.size(), 2u);  // scan data, then the alpha stream
+  EXPECT_EQ(jpeg3.precompressed[0].offset, 8 + JpegScanOffset(jpeg));
+  EXPECT_EQ(jpeg3.precompressed[1].offset, 4 + jpeg.size() + 6);
+  EXPECT_EQ(jpeg3.precompressed[1].offset + jpeg3.precompressed[1].length, jpeg3.body.size());
+
+  // An alpha plane of long repeats keeps libdeflate's stream, which the movie deflates again.
+  BitmapTag flatAlpha;
+  ASSERT_EQ(BuildJpeg3Tag(jpeg, flat, 9, flatAlpha), BitmapResult::kOk);
+  ASSERT_EQ(flatAlpha.precompressed.size(), 1u);  // the scan data only
+  std::vector<uint8_t> planeStream;
+  ASSERT_EQ(AppendZlibStream(flat, 9, planeStream), BitmapResult::kOk);
+  const size_t alphaStart = 4 + jpeg.size() + 6;
+  EXPECT_TRUE(std::equal(flatAlpha.body.begin() + static_cast<std::ptrdiff_t>(alphaStart),
+                         flatAlpha.body.end(), planeStream.begin(), planeStream.end()));
+
+  // A JPEG of a flat image: its scan data repeats, so the movie deflates it again.
+  std::vector<uint8_t> flatJpeg;
+  ASSERT_EQ(EncodeJpeg(std::span(flat).first(360 * 360 * 3), 360, 360, 80, 3, flatJpeg),
+            BitmapResult::kOk);
+  EXPECT_TRUE(BuildJpeg2Tag(flatJpeg).precompressed.empty());
+}
+
+TEST(BitmapTags, LosslessLevelsByEffortAndPixelSize) {
+  EXPECT_EQ(LosslessLevel(LosslessEffort::kDefault, 4), kPixelsLevel);
+  EXPECT_EQ(LosslessLevel(LosslessEffort::kDefault, 1), kBytePerPixelLevel);
+  EXPECT_EQ(LosslessLevel(LosslessEffort::kSmallest, 4), kSmallestLevel);
+  EXPECT_EQ(LosslessLevel(LosslessEffort::kSmallest, 1), kSmallestLevel);
 }
 
 TEST(BitmapTags, WriterOperationsReturnTheIdOrNothing) {

@@ -6,7 +6,9 @@
 
 #include "conversion_fixture.h"
 #include "platform/path_rules.h"
+#include "support/byte_patterns.h"
 #include "support/png_maker.h"
+#include "support/swf_reader.h"
 
 namespace lumapress::test {
 
@@ -181,6 +183,59 @@ TEST_F(ConversionTest, EveryJobCountWritesTheSameBytes) {
         const std::string name = "/m" + std::to_string(i) + ".swf";
         EXPECT_EQ(ReadFileBytes(Path("batch" + std::to_string(jobs)) + name), ReadFileBytes(Path("batch1") + name))
             << name << ", quality " << quality << ", " << jobs << " jobs";
+      }
+    }
+  }
+}
+
+// Precompressed spans, flat data deflated twice, alpha, JPEG scans: the files must not depend
+// on which worker made which tag or when the movie's stream received it.
+TEST_F(ConversionTest, MixedImagesGiveTheSameFilesForAnyJobCount) {
+  const std::vector<uint8_t> noise = NoiseBytes(180 * 120 * 4, 11);
+  WriteRgb8Png(Path("noise.png"), 180, 120, std::span(noise).first(180 * 120 * 3));
+  WriteRgba8Png(Path("noisy-alpha.png"), 180, 120, noise);
+  WritePngFile(Path("deep.png"), PatternPng(kRgb, 16, 90, 60, 1));
+  WritePngFile(Path("palette.png"), PatternPng(kPalette, 4, 70, 50, 2));
+  const std::vector<std::string> inputs = {
+      Path("noise.png"),       PhotoPng("photo.png", 300, 200), FlatPng("flat.png", 640, 480, 5),
+      Path("noisy-alpha.png"), AlphaPng("alpha.png", 120, 90),  Path("deep.png"),
+      Path("palette.png")};
+  const struct {
+    const char* what;
+    int32_t quality;
+    bool smallest;
+    std::vector<unsigned> jobCounts;  // the first one gives the reference
+  } settings[] = {{"lossless", 100, false, {1, 2, 3, 8}},
+                  {"JPEG", 80, false, {1, 2, 3, 8}},
+                  {"lossless, smallest (slow)", 100, true, {1, 3}}};
+  for (const auto& s : settings) {
+    settings_.jpegQuality = s.quality;
+    settings_.smallest = s.smallest;
+    for (const bool batch : {false, true}) {
+      settings_.batchMode = batch;
+      std::vector<std::vector<uint8_t>> reference;
+      for (const unsigned jobs : s.jobCounts) {
+        SCOPED_TRACE(std::string(s.what) + (batch ? ", batch" : ", one movie") + ", jobs " +
+                     std::to_string(jobs));
+        settings_.jobs = jobs;
+        const std::string output = Path("out" + std::to_string(jobs) + (batch ? "" : ".swf"));
+        settings_.outputPath = output;
+        fs::remove_all(output);
+        ASSERT_EQ(Convert(inputs), 0);
+        std::vector<std::vector<uint8_t>> files;
+        if (batch) {
+          for (const char* name :
+               {"noise", "photo", "flat", "noisy-alpha", "alpha", "deep", "palette"}) {
+            files.push_back(ReadFileBytes(output + "/" + name + ".swf"));
+          }
+        } else {
+          files.push_back(ReadFileBytes(output));
+        }
+        if (jobs == s.jobCounts.front()) {
+          reference = files;
+        } else {
+          EXPECT_TRUE(files == reference);
+        }
       }
     }
   }

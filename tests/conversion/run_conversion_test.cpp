@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 
 #include "conversion_fixture.h"
 #include "platform/path_rules.h"
+#include "support/byte_patterns.h"
 #include "support/hex.h"
 #include "support/jpeg_check.h"
 #include "support/png_maker.h"
@@ -261,14 +263,13 @@ TEST_F(ConversionTest, SixteenBitOpaqueUsesFormat5) {
   EXPECT_EQ(LosslessPixels(bitmap, 9, 5), OpaqueArgb(rgb));
 }
 
-TEST_F(ConversionTest, AlphaLosslessIsPremultipliedInStoredBlocks) {
+TEST_F(ConversionTest, AlphaLosslessIsPremultipliedAndExact) {
   settings_.outputPath = Path("m.swf");
   ASSERT_EQ(Convert({AlphaPng("a.png", 30, 20)}), 0);
   const SwfMovie movie = ReadSwfFile(settings_.outputPath);
   ASSERT_EQ(movie.TagsWithCode(kLossless2).size(), 1u);
   const SwfBitmap bitmap = ParseBitmapTag(*movie.TagsWithCode(kLossless2)[0]);
   EXPECT_EQ(bitmap.format, 5);
-  EXPECT_TRUE(IsStoredZlib(bitmap.zlibData));
   EXPECT_EQ(LosslessPixels(bitmap, 30, 20), Premultiplied(AlphaRgba(30, 20)));
 }
 
@@ -297,7 +298,6 @@ TEST_F(ConversionTest, AlphaJpegKeepsAlphaPlaneExact) {
   ASSERT_EQ(movie.TagsWithCode(kJpeg3).size(), 1u);
   const SwfBitmap bitmap = ParseBitmapTag(*movie.TagsWithCode(kJpeg3)[0]);
   EXPECT_EQ(bitmap.alphaDataOffset, bitmap.imageData.size());
-  EXPECT_TRUE(IsStoredZlib(bitmap.zlibData));
   const std::vector<uint8_t> rgba = AlphaRgba(40, 24);
   std::vector<uint8_t> alpha, colour;
   const std::vector<uint8_t> argb = Premultiplied(rgba);
@@ -336,6 +336,98 @@ TEST_F(ConversionTest, LongEdgesBeyondOneEdgeRecordConvert) {
   for (const ShapeEdge& edge : shape.edges) left += edge.dx < 0 ? edge.dx : 0;
   EXPECT_EQ(left, -3300 * 20);
   EXPECT_EQ(shape.bounds.xMax, 3300 * 20);
+}
+
+// --- Compression: lossless data exact, every stream whole, compressed data not deflated twice
+
+TEST_F(ConversionTest, LosslessBitmapsStayExactAndPrecompressedDataIsStored) {
+  settings_.outputPath = Path("m.swf");
+  const std::vector<uint8_t> noise = NoiseBytes(300 * 200 * 3, 1),
+                             noiseAlpha = NoiseBytes(90 * 70 * 4, 2);
+  WriteRgb8Png(Path("noise.png"), 300, 200, noise);
+  WriteRgba8Png(Path("alpha.png"), 90, 70, noiseAlpha);
+  const TestPng deep = PatternPng(kRgb, 16, 120, 80, 3);
+  WritePngFile(Path("deep.png"), deep);
+  ASSERT_EQ(Convert({Path("noise.png"), FlatPng("flat.png", 640, 480, 9), Path("deep.png"),
+                     Path("alpha.png"), AlphaPng("soft.png", 300, 200)}),
+            0);
+  const std::vector<uint8_t> file = ReadFileBytes(settings_.outputPath);
+  ASSERT_GE(file.size(), 10u);
+  EXPECT_EQ(ToHex(std::span(file).first(3)), "43 57 53");
+  EXPECT_EQ(ToHex(std::span(file).subspan(8, 2)), "78 DA");
+  // One zlib stream to the end of the file: inflating checks its Adler-32 and what follows.
+  const SwfMovie movie = ReadSwf(file);
+  EXPECT_EQ(movie.trailingBytes, 0u);
+  std::vector<SwfBitmap> bitmaps;
+  for (const SwfTag& tag : movie.tags) {
+    if (tag.code == kLossless || tag.code == kLossless2)
+      bitmaps.push_back(ParseBitmapTag(tag));  // inflates
+  }
+  ASSERT_EQ(bitmaps.size(), 5u);
+  std::vector<uint8_t> deepRgb;
+  for (uint16_t sample : deep.samples) deepRgb.push_back(uint8_t(sample >> 8));
+  std::vector<uint8_t> flatRgb;
+  for (uint32_t i = 0; i < 640 * 480; ++i) {
+    const bool right = i % 640 >= 320;
+    flatRgb.insert(flatRgb.end(), {9, uint8_t(right ? 0 : 255), uint8_t(right ? 255 : 0)});
+  }
+  EXPECT_EQ(LosslessPixels(bitmaps[0], 300, 200), OpaqueArgb(noise));
+  EXPECT_EQ(bitmaps[1].format, 3);
+  EXPECT_EQ(LosslessPixels(bitmaps[1], 640, 480), OpaqueArgb(flatRgb));
+  EXPECT_EQ(LosslessPixels(bitmaps[2], 120, 80), OpaqueArgb(deepRgb));
+  EXPECT_EQ(LosslessPixels(bitmaps[3], 90, 70), Premultiplied(noiseAlpha));
+  EXPECT_EQ(LosslessPixels(bitmaps[4], 300, 200), Premultiplied(AlphaRgba(300, 200)));
+  // The noise bitmap's stream went into the movie's stream as stored blocks of up to 65535
+  // bytes: a piece of it is in the file as it is.
+  ASSERT_GT(bitmaps[0].zlibData.size(), 60000u);
+  EXPECT_TRUE(ContainsBytes(file, std::span(bitmaps[0].zlibData).subspan(100, 60000)));
+  // The flat image's stream is deflated again, so it is not in the file as it is.
+  ASSERT_GT(bitmaps[1].zlibData.size(), 40u);
+  EXPECT_FALSE(ContainsBytes(file, std::span(bitmaps[1].zlibData).subspan(2, 30)));
+}
+
+TEST_F(ConversionTest, JpegScanDataIsStoredAndAlphaPlanesStayExact) {
+  settings_.outputPath = Path("m.swf");
+  settings_.jpegQuality = 80;
+  const std::vector<uint8_t> noise = NoiseBytes(320 * 240 * 4, 4);
+  WriteRgba8Png(Path("alpha.png"), 320, 240, noise);
+  WriteRgb8Png(Path("noise.png"), 320, 240, std::span(noise).first(320 * 240 * 3));
+  ASSERT_EQ(Convert({Path("noise.png"), Path("alpha.png")}), 0);
+  const std::vector<uint8_t> file = ReadFileBytes(settings_.outputPath);
+  const SwfMovie movie = ReadSwf(file);
+  EXPECT_EQ(movie.trailingBytes, 0u);
+  ASSERT_EQ(movie.TagsWithCode(kJpeg2).size(), 1u);
+  ASSERT_EQ(movie.TagsWithCode(kJpeg3).size(), 1u);
+  const SwfBitmap jpeg = ParseBitmapTag(*movie.TagsWithCode(kJpeg2)[0]);
+  // The scan data, up to the closing FF D9 of the image data, is in the file as it is.
+  ASSERT_GT(jpeg.imageData.size(), 31000u);
+  EXPECT_TRUE(ContainsBytes(file, std::span(jpeg.imageData).last(30002).first(30000)));
+  const SwfBitmap withAlpha = ParseBitmapTag(*movie.TagsWithCode(kJpeg3)[0]);
+  std::vector<uint8_t> alpha;
+  for (size_t i = 3; i < noise.size(); i += 4) alpha.push_back(noise[i]);
+  EXPECT_EQ(withAlpha.data, alpha);
+  EXPECT_TRUE(DecodeJpeg(JpegStream(withAlpha.imageData)).ok);
+}
+
+TEST_F(ConversionTest, SmallestKeepsEveryPixelInNoLargerMovies) {
+  const std::vector<std::string> inputs = {PhotoPng("p.png", 400, 300),
+                                           AlphaPng("a.png", 200, 150)};
+  settings_.outputPath = Path("default.swf");
+  ASSERT_EQ(Convert(inputs), 0);
+  settings_.smallest = true;
+  settings_.outputPath = Path("smallest.swf");
+  ASSERT_EQ(Convert(inputs), 0);
+  const SwfMovie fast = ReadSwfFile(Path("default.swf")), small = ReadSwfFile(Path("smallest.swf"));
+  ASSERT_EQ(fast.tags.size(), small.tags.size());
+  for (size_t i = 0; i < fast.tags.size(); ++i) {
+    const int code = fast.tags[i].code;
+    if (code != kLossless && code != kLossless2) {
+      EXPECT_TRUE(fast.tags[i].body == small.tags[i].body) << "tag " << i;
+      continue;
+    }
+    EXPECT_EQ(ParseBitmapTag(fast.tags[i]).data, ParseBitmapTag(small.tags[i]).data) << "tag " << i;
+  }
+  EXPECT_LE(ReadFileBytes(Path("smallest.swf")).size(), ReadFileBytes(Path("default.swf")).size());
 }
 
 // --- Byte identity across job counts

@@ -1,12 +1,15 @@
 // Movies written straight into their compressed form must be byte for byte what compressing
-// the uncompressed movie afterwards gives.
+// the uncompressed movie afterwards gives, unless their tags hold precompressed spans, which
+// are stored in the stream instead of deflated again.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "support/byte_patterns.h"
 #include "swf/bitmap_tags.h"
 #include "swf/compress_movie.h"
 #include "swf/zlib_deflater.h"
@@ -14,16 +17,6 @@
 
 namespace lumapress::test {
 namespace {
-
-// Bytes that deflate poorly, so large tags stay large in the compressed stream.
-std::vector<uint8_t> Noise(size_t count, uint32_t seed) {
-  std::vector<uint8_t> bytes(count);
-  for (uint8_t& byte : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    byte = static_cast<uint8_t>(seed >> 24);
-  }
-  return bytes;
-}
 
 using MovieContent = std::function<void(SwfWriter&)>;
 
@@ -54,8 +47,8 @@ BothForms WriteBothWays(const MovieContent& content, int32_t statedFrames) {
 }
 
 TEST(CompressedMovie, EqualsTheUncompressedMovieCompressedAfterwards) {
-  const auto big = Noise(700 * 1024, 7);  // several pieces of settled body
-  const auto small = Noise(200, 3);
+  const auto big = NoiseBytes(700 * 1024, 7);  // several pieces of settled body
+  const auto small = NoiseBytes(200, 3);
   const struct {
     const char* what;
     MovieContent content;
@@ -65,7 +58,7 @@ TEST(CompressedMovie, EqualsTheUncompressedMovieCompressedAfterwards) {
       {"one frame", [](SwfWriter& w) { w.SetBackgroundColor(255, 255, 255); w.ShowFrame(); }, 1},
       {"bitmap, shape and frames",
        [&](SwfWriter& w) {
-         BitmapTag tag{kTagDefineBitsJpeg2, big};
+         BitmapTag tag{kTagDefineBitsJpeg2, big, {}};
          const int32_t id = w.NewCharacterId();
          w.DefineBitmap(id, tag);
          w.PlaceObject(w.DefineBitmapShape(64, 48, id), 1);
@@ -88,7 +81,7 @@ TEST(CompressedMovie, EqualsTheUncompressedMovieCompressedAfterwards) {
        1},
       {"short tag moved to the long form after a large tag",
        [&](SwfWriter& w) {
-         w.DefineBitmap(w.NewCharacterId(), BitmapTag{kTagDefineBitsLossless, big});
+         w.DefineBitmap(w.NewCharacterId(), BitmapTag{kTagDefineBitsLossless, big, {}});
          w.BeginShortTag(2);
          w.WriteBytes(small);
          w.EndShortTag();
@@ -103,6 +96,39 @@ TEST(CompressedMovie, EqualsTheUncompressedMovieCompressedAfterwards) {
     ASSERT_EQ(forms.direct.size(), forms.afterwards.size());
     EXPECT_TRUE(forms.direct == forms.afterwards);
   }
+}
+
+TEST(CompressedMovie, PrecompressedSpansAreStoredAsTheyAre) {
+  const auto noise = NoiseBytes(300 * 1024, 21);
+  const std::vector<uint8_t> zeros(200 * 1024, 0);
+  // A bitmap whose body is 5 bytes of fields, then `noise` marked precompressed; and a tag
+  // whose well-compressible zeros are marked too: both must appear verbatim.
+  BitmapTag bitmap{kTagDefineBitsLossless, FromHex("05 40 00 30 00"), {{5, noise.size()}}};
+  bitmap.body.insert(bitmap.body.end(), noise.begin(), noise.end());
+  BitmapTag marked{kTagDefineBitsJpeg2, zeros, {{100, zeros.size() - 200}}};
+  const MovieContent content = [&](SwfWriter& w) {
+    w.SetBackgroundColor(255, 255, 255);
+    w.DefineBitmap(w.NewCharacterId(), bitmap);
+    w.ShowFrame();
+    w.DefineBitmap(w.NewCharacterId(), marked);
+    w.DefineBitmap(w.NewCharacterId(), bitmap);
+    w.ShowFrame();
+  };
+  const BothForms forms = WriteBothWays(content, 2);
+  EXPECT_GT(forms.directFinish, 0);
+  ASSERT_GE(forms.direct.size(), 10u);
+  EXPECT_EQ(ToHex(std::span(forms.direct).subspan(8, 2)), "78 DA");
+  // One zlib stream with nothing after it, whose Adler-32 zlib checks, holding the same movie.
+  const SwfMovie direct = ReadSwf(forms.direct), afterwards = ReadSwf(forms.afterwards);
+  EXPECT_EQ(direct.trailingBytes, 0u);
+  EXPECT_TRUE(direct.bytes == afterwards.bytes);
+  // Stored blocks hold at most 65535 bytes each, so look for pieces smaller than that.
+  const auto stored = std::span(noise).subspan(70000, 60000);
+  EXPECT_TRUE(ContainsBytes(forms.direct, stored));
+  EXPECT_FALSE(ContainsBytes(forms.afterwards, stored)) << "the whole-body pass deflates everything";
+  EXPECT_TRUE(ContainsBytes(forms.direct, std::span(zeros).first(60000)));
+  EXPECT_GT(forms.direct.size(), 2 * noise.size()) << "the noise is stored, not deflated again";
+  EXPECT_GT(forms.direct.size(), 2 * noise.size() + zeros.size() - 200);
 }
 
 TEST(CompressedMovie, FrameCountsBeyondTheHeaderFieldAreStatedSaturated) {
@@ -136,7 +162,8 @@ TEST(CompressedMovie, WriteErrorsOnAFullDeviceFailTheMovie) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   SwfWriter writer(64, 48, 12, 6);
   ASSERT_TRUE(writer.OpenCompressedMovie("/dev/full", 1));
-  writer.DefineBitmap(writer.NewCharacterId(), BitmapTag{kTagDefineBitsJpeg2, Noise(600 * 1024, 1)});
+  writer.DefineBitmap(writer.NewCharacterId(),
+                      BitmapTag{kTagDefineBitsJpeg2, NoiseBytes(600 * 1024, 1), {}});
   writer.ShowFrame();
   EXPECT_EQ(writer.Finish(), -1);
 }
@@ -165,7 +192,7 @@ std::vector<uint8_t> Compress2(std::span<const uint8_t> data, int level) {
 }
 
 TEST(ZlibDeflater, PiecesGiveCompress2sStream) {
-  std::vector<uint8_t> data = Noise(300 * 1024, 11);
+  std::vector<uint8_t> data = NoiseBytes(300 * 1024, 11);
   // Some repetition, so that matches cross the piece boundaries.
   for (size_t i = 100 * 1024; i < 200 * 1024; ++i) data[i] = data[i - 777];
   const struct {
@@ -195,6 +222,36 @@ TEST(ZlibDeflater, PiecesGiveCompress2sStream) {
     EXPECT_TRUE(stream == Compress2(data, c.level));
     EXPECT_FALSE(deflater.Append(data, true, stream)) << "the stream is complete";
   }
+}
+
+TEST(ZlibDeflater, LevelChangesKeepOneStreamAndStoreWhatLevel0Gets) {
+  const auto first = NoiseBytes(100000, 1), stored = NoiseBytes(150000, 2), last = NoiseBytes(70000, 3);
+  const std::vector<uint8_t> zeros(90000, 0);
+  ZlibDeflater deflater(9, 9);
+  std::vector<uint8_t> stream;
+  ASSERT_TRUE(deflater.SetLevel(9, stream));  // unchanged
+  ASSERT_TRUE(deflater.Append(first, false, stream));
+  ASSERT_TRUE(deflater.SetLevel(0, stream));
+  ASSERT_TRUE(deflater.Append(stored, false, stream));
+  ASSERT_TRUE(deflater.SetLevel(9, stream));
+  ASSERT_TRUE(deflater.Append(zeros, false, stream));
+  ASSERT_TRUE(deflater.SetLevel(0, stream));
+  ASSERT_TRUE(deflater.SetLevel(0, stream));  // unchanged
+  ASSERT_TRUE(deflater.Append(zeros, false, stream));
+  ASSERT_TRUE(deflater.SetLevel(9, stream));
+  ASSERT_TRUE(deflater.Append(last, true, stream));
+  EXPECT_FALSE(deflater.SetLevel(0, stream)) << "the stream is complete";
+  std::vector<uint8_t> all;
+  for (const auto* part : {&first, &stored, &zeros, &zeros, &last})
+    all.insert(all.end(), part->begin(), part->end());
+  ASSERT_GE(stream.size(), 2u);
+  EXPECT_EQ(ToHex(std::span(stream).first(2)), "78 DA");
+  EXPECT_TRUE(InflateZlib(stream) == all);
+  // Stored blocks start where level 0 starts and hold up to 65535 bytes.
+  EXPECT_TRUE(ContainsBytes(stream, std::span(stored).subspan(1000, 60000)));
+  const size_t incompressible = first.size() + stored.size() + last.size();
+  EXPECT_GT(stream.size(), incompressible + zeros.size()) << "the second zeros are stored";
+  EXPECT_LT(stream.size(), incompressible + zeros.size() + 1000) << "the first zeros are deflated";
 }
 
 }  // namespace
