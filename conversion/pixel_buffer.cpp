@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "common/cancellation.h"
+
 namespace lumapress {
 namespace {
 
@@ -96,6 +98,9 @@ uint32_t ColorMappedRowLength(uint32_t width) { return width - (width % 4) + 4; 
 
 namespace {
 
+// Rows indexed between two looks at the run's cancellation.
+constexpr uint32_t kRowsPerCancellationCheck = 64;
+
 // Numbers the colours of `height` rows of `width` pixels, `stride` bytes apart, whose red,
 // green and blue bytes start `rowStep` bytes apart per row at `first`. Rows are appended to
 // the block as they are indexed, so an image with too many colours stops early and cheaply.
@@ -103,12 +108,14 @@ std::optional<ColorMappedData> MapColors(const uint8_t* first, size_t rowStep, s
                                          uint32_t width, uint32_t height) {
   ColorMappedData data;
   data.paddedWidth = ColorMappedRowLength(width);
+  if (data.paddedWidth > kMaxColorMappedWidth) return std::nullopt;
   data.bytes.reserve(kColorTableBytes + size_t{data.paddedWidth} * height);
   data.bytes.resize(kColorTableBytes);
   ColorIndex index;
   uint32_t lastKey = 0xFFFFFFFFu;
   int lastIndex = 0;
   for (uint32_t y = 0; y < height; ++y) {
+    if (y % kRowsPerCancellationCheck == 0 && CancellationRequested()) return std::nullopt;
     const size_t rowStart = data.bytes.size();
     data.bytes.resize(rowStart + data.paddedWidth);  // the padding stays 0
     uint8_t* row = data.bytes.data() + rowStart;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/cancellation.h"
 #include "conversion/pixel_buffer.h"
 #include "swf/swf_writer.h"
 #include "swf/zlib_deflater.h"
@@ -10,6 +11,9 @@
 namespace lumapress {
 
 namespace {
+
+// Bitmap tags state their width and height in 16 bits.
+constexpr uint32_t kMaxBitmapSide = 65535;
 
 // Format 5 data is compressed this many bytes of PixelBuffer32 rows at a time, so the whole
 // buffer never exists; at level 9 zlib's stream does not depend on how its input is cut.
@@ -32,6 +36,7 @@ BitmapResult BuildLossless32Tag(int32_t code, const ImageRows& rows, int level, 
   ZlibDeflater deflater(level);
   uint32_t y = 0;
   do {
+    if (CancellationRequested()) return BitmapResult::kCompressFailed;
     const uint32_t count = std::min(rowsPerChunk, rows.height - y);
     FillPixelRows32(rows, y, count, chunk.data());
     y += count;
@@ -48,6 +53,8 @@ BitmapResult BuildLossless32Tag(int32_t code, const ImageRows& rows, int level, 
 
 BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
                                 PreparedBitmap& bitmap) {
+  // BitmapWidth and BitmapHeight are UI16 fields.
+  if (image.width > kMaxBitmapSide || image.height > kMaxBitmapSide) return BitmapResult::kCompressFailed;
   const auto width = static_cast<int32_t>(image.width);
   const auto height = static_cast<int32_t>(image.height);
   const ImageRows rows{image.pixels, image.width, image.height, image.channels,
@@ -70,7 +77,7 @@ BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
                                 static_cast<int32_t>(kColorTableEntries), mapped->bytes, kZlibBest,
                                 bitmap.tag);
       }
-      bitmap.form = BitmapForm::kLossless32;  // more colours than one index byte holds
+      bitmap.form = BitmapForm::kLossless32;  // more colours than an index byte holds, or too wide
       [[fallthrough]];
     case BitmapForm::kLossless32:
       return BuildLossless32Tag(kTagDefineBitsLossless, rows, kZlibBest, bitmap.tag);

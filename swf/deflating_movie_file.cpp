@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/cancellation.h"
 
 namespace lumapress {
 namespace {
@@ -77,13 +78,19 @@ bool DeflatingMovieFile::Settle(int64_t offset) {
 }
 
 bool DeflatingMovieFile::WriteCompressed(std::span<const uint8_t> body, bool finish) {
-  compressed_.clear();
-  if (!deflater_ || !deflater_->Append(body, finish, compressed_) ||
-      std::fwrite(compressed_.data(), 1, compressed_.size(), file_.get()) != compressed_.size()) {
-    failed_ = true;
-    return false;
-  }
-  compressedBytes_ += compressed_.size();
+  // In pieces, so that a cancelled run stops between them; at level 9 the stream does not
+  // depend on how its input is cut.
+  do {
+    const std::span<const uint8_t> piece = body.first(std::min(body.size(), kSettleBytes));
+    body = body.subspan(piece.size());
+    compressed_.clear();
+    if (CancellationRequested() || !deflater_ || !deflater_->Append(piece, finish && body.empty(), compressed_) ||
+        std::fwrite(compressed_.data(), 1, compressed_.size(), file_.get()) != compressed_.size()) {
+      failed_ = true;
+      return false;
+    }
+    compressedBytes_ += compressed_.size();
+  } while (!body.empty());
   return true;
 }
 
