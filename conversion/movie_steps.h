@@ -35,9 +35,18 @@ void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, uint32_t 
 // written.
 bool FinishMovie(SwfWriter& writer);
 
-// A name for the movie while it is written: in the same folder as `moviePath`, so that the
-// finished movie can be renamed over it; distinct for every call.
-std::string TemporaryMoviePath(const std::string& moviePath);
+// The longest movie written, in uncompressed bytes (what FileLength states). The field is a
+// UI32, but readers commonly hold it in a signed 32-bit integer, as this writer's own
+// results do, so a movie may be at most one byte short of 2 GiB.
+inline constexpr int64_t kMaxMovieBytes = INT32_MAX;
+
+// Bytes an image certainly adds to a movie: its bitmap tag and its ShowFrame tags (the shape
+// and display-list tags come on top).
+uint64_t CertainImageBytes(const PreparedBitmap& bitmap, uint32_t frames);
+
+// True when a movie `writtenBytes` long can take `moreBytes` and its End tag without passing
+// `limit`. False means the movie cannot be written.
+bool MovieFits(int64_t writtenBytes, uint64_t moreBytes, int64_t limit = kMaxMovieBytes);
 
 // Moves the finished movie at `temporaryPath` to `moviePath`. False when that fails.
 bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath);

@@ -72,12 +72,12 @@ bool PathExists(const std::string& path) {
   return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
-bool CreateFolderPath(const std::string& path) {
+bool CreateFolderPath(const std::string& path, std::vector<std::string>* created) {
   if (path.empty() || PathExists(path)) return true;
   const std::string parent = FolderPart(path);
-  if (!parent.empty() && !CreateFolderPath(parent)) return false;
+  if (!parent.empty() && !CreateFolderPath(parent, created)) return false;
   std::error_code error;
-  std::filesystem::create_directory(path, error);
+  if (std::filesystem::create_directory(path, error) && created != nullptr) created->push_back(path);
   // Another process may have created it in the meantime; only a folder will do.
   return std::filesystem::is_directory(path, error);
 }

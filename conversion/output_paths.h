@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumapress {
 
@@ -28,7 +29,7 @@ std::string BatchMoviePath(std::string_view outputFolder, std::string_view input
 bool PathExists(const std::string& path);
 
 // Makes sure folder `path` exists, creating missing parents first (top down). Returns false
-// when a folder could not be created.
-bool CreateFolderPath(const std::string& path);
+// when a folder could not be created. Each folder created is added to `created`, if given.
+bool CreateFolderPath(const std::string& path, std::vector<std::string>* created = nullptr);
 
 }  // namespace lumapress

@@ -1,11 +1,15 @@
 #include "conversion/pixel_buffer.h"
 
+#include <algorithm>
 #include <array>
 
 #include "common/cancellation.h"
 
 namespace lumapress {
 namespace {
+
+// Rows filled or indexed between two looks at the run's cancellation.
+constexpr uint32_t kRowsPerCancellationCheck = 64;
 
 // Colour key to table index, keeping the order in which keys were first seen. Open
 // addressing over four times the table's capacity keeps probe chains short.
@@ -77,7 +81,10 @@ PixelBuffer32 FillPixelBuffer32(const ImageRows& rows) {
   buffer.width = rows.width;
   buffer.height = rows.height;
   buffer.bytes.resize(size_t{rows.width} * rows.height * 4);
-  FillPixelRows32(rows, 0, rows.height, buffer.bytes.data());
+  for (uint32_t y = 0; y < rows.height && !CancellationRequested(); y += kRowsPerCancellationCheck) {
+    const uint32_t count = std::min(kRowsPerCancellationCheck, rows.height - y);
+    FillPixelRows32(rows, y, count, buffer.bytes.data() + size_t{y} * rows.width * 4);
+  }
   return buffer;
 }
 
@@ -97,9 +104,6 @@ void PremultiplyRows(const ImageRows& rows) {
 uint32_t ColorMappedRowLength(uint32_t width) { return width - (width % 4) + 4; }
 
 namespace {
-
-// Rows indexed between two looks at the run's cancellation.
-constexpr uint32_t kRowsPerCancellationCheck = 64;
 
 // Numbers the colours of `height` rows of `width` pixels, `stride` bytes apart, whose red,
 // green and blue bytes start `rowStep` bytes apart per row at `first`. Rows are appended to

@@ -28,7 +28,8 @@ struct PixelBuffer32 {
 };
 
 // Fills the buffer from `rows`. For 4-channel rows the source colour bytes are replaced by
-// the same premultiplied values (the JPEG-with-alpha form encodes those).
+// the same premultiplied values (the JPEG-with-alpha form encodes those). Stops early, the
+// rest left zero, when the run is cancelled.
 PixelBuffer32 FillPixelBuffer32(const ImageRows& rows);
 
 // The PixelBuffer32 bytes of rows `first` to `first + count - 1` into `target` (count x width
@@ -54,7 +55,7 @@ inline constexpr size_t kColorTableBytes = kColorTableEntries * 3;
 // (100, 101 and 103 give 104; 1 gives 4).
 uint32_t ColorMappedRowLength(uint32_t width);
 
-// The colour-mapped bitmap states its row length as BitmapWidth, a UI16: widths 65533-65535
+// The colour-mapped bitmap states its row length as BitmapWidth, a UI16: widths 65532-65535
 // would pad to 65536, so they cannot take this form.
 inline constexpr uint32_t kMaxColorMappedWidth = 65535;
 

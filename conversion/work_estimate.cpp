@@ -20,9 +20,11 @@ constexpr uint64_t kAlphaPlaneWeight = 3;
 }  // namespace
 
 uint64_t EstimateConversionWork(const std::string& path, int32_t jpegQuality) {
+  // A pipe or device can be read only once: its header belongs to the real read.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return 0;
   UniqueFile file(std::fopen(path.c_str(), "rb"));
   if (!file) return 0;
-  std::error_code error;
   const std::uintmax_t fileBytes = std::filesystem::file_size(path, error);
   // Inflating the image data follows the file's size; unfiltering, converting and encoding
   // the rows follow the pixel count.

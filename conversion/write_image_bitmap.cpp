@@ -24,6 +24,7 @@ constexpr size_t kLosslessChunkBytes = size_t{256} * 1024;
 BitmapResult BuildLossless32Tag(int32_t code, const ImageRows& rows, int level, BitmapTag& tag) {
   if (level == kZlibStored) {
     const PixelBuffer32 buffer = FillPixelBuffer32(rows);
+    if (CancellationRequested()) return BitmapResult::kCompressFailed;
     return BuildLosslessTag(code, kBitmapFormat32, static_cast<int32_t>(rows.width),
                             static_cast<int32_t>(rows.height), 0, buffer.bytes, level, tag);
   }
