@@ -12,6 +12,7 @@
 #include "cli_options.h"
 #include "lumapress/convert.h"
 #include "progress_bar.h"
+#include "stop_signals.h"
 #include "terminal_user.h"
 
 namespace lumapress {
@@ -54,6 +55,7 @@ void PrintDiagnostics(const std::string& moviePath, std::string_view text) {
 }
 
 int Convert(const CliOptions& options) {
+  const StopSignals stopSignals;
   ProgressBar bar(stderr, !options.quiet && isatty(STDERR_FILENO), options.inputs.size());
   TerminalUser user(stdin, stderr, isatty(STDIN_FILENO), options.createFolder, bar);
   std::vector<ConversionProgress> converted;
@@ -64,6 +66,7 @@ int Convert(const CliOptions& options) {
     return true;
   };
   callbacks.createFolder = [&](std::string_view question) { return user.AskYesNo(question); };
+  callbacks.cancelRequested = [] { return StopSignals::StopRequested(); };
   if (options.verbose) {
     callbacks.diagnostics = [&](const std::string& moviePath, std::string_view text) {
       bar.Clear();
@@ -75,8 +78,10 @@ int Convert(const CliOptions& options) {
   if (!result.ok()) {
     // After a No to the folder question the question itself said what stopped the run.
     if (result.status != Status::kFolderDeclined) user.ShowMessage(result.message);
+    if (const int signalled = StopSignals::ExitStatus(); signalled != 0) return signalled;
     return kExitRunStopped;
   }
+  if (const int signalled = StopSignals::ExitStatus(); signalled != 0) return signalled;
   if (options.verbose) PrintSummary(converted);
   if (!options.quiet) std::printf("%s\n", result.message.c_str());
   return kExitSuccess;
