@@ -75,7 +75,13 @@ uint64_t NextUnique() {
   return value * 0xBF58476D1CE4E5B9ull;
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Removes `path` when it is a regular file nobody holds open (a held file cannot be removed).
+bool RemoveIfStale(const std::string& path) {
+  std::error_code error;
+  return fs::is_regular_file(fs::symlink_status(path, error)) && fs::remove(path, error);
+}
+#else
 // True when `path` still names the file open on `fd`.
 bool NamesOpenFile(const std::string& path, int fd) {
   struct stat named {}, held {};
@@ -124,9 +130,10 @@ TemporaryMovie::TemporaryMovie(std::string moviePath) : moviePath_(std::move(mov
     }
     lock_ = fd;
 #else
-    std::FILE* file = std::fopen(candidate.c_str(), "wbx");
-    if (file == nullptr) continue;
-    std::fclose(file);
+    std::FILE* created = std::fopen(candidate.c_str(), "wbx");
+    if (created == nullptr) continue;
+    std::fclose(created);
+    hold_ = std::fopen(candidate.c_str(), "rb");
 #endif
     path_ = candidate;
     return;
@@ -140,6 +147,10 @@ TemporaryMovie::~TemporaryMovie() {
 
 bool TemporaryMovie::Commit() {
   if (path_.empty()) return false;
+#ifdef _WIN32
+  Release();  // a file held open cannot be renamed there
+#endif
+  // Renamed while still locked: a cleaner cannot take the finished file in between.
   const bool committed = CommitMovie(path_, moviePath_);  // removes the file when it fails
   path_.clear();
   Release();
@@ -147,15 +158,17 @@ bool TemporaryMovie::Commit() {
 }
 
 void TemporaryMovie::Release() {
-#ifndef _WIN32
+#ifdef _WIN32
+  if (hold_ != nullptr) std::fclose(hold_);
+  hold_ = nullptr;
+#else
   if (lock_ >= 0) ::close(lock_);
-#endif
   lock_ = -1;
+#endif
 }
 
 size_t RemoveStaleTemporaryMovies(std::span<const std::string> moviePaths) {
   size_t removed = 0;
-#ifndef _WIN32
   std::map<fs::path, std::set<std::string>> startsByFolder;
   for (const std::string& movie : moviePaths) startsByFolder[FolderOf(movie)].insert(NameStart(movie));
   for (const auto& [folder, starts] : startsByFolder) {
@@ -171,9 +184,6 @@ size_t RemoveStaleTemporaryMovies(std::span<const std::string> moviePaths) {
       if (RemoveIfStale(it->path().string())) ++removed;
     }
   }
-#else
-  (void)moviePaths;  // an open file cannot be removed there; leftovers stay
-#endif
   return removed;
 }
 

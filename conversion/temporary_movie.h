@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <span>
 #include <string>
 
@@ -10,7 +11,8 @@ namespace lumapress {
 // pattern, ".lumapress-<hash of the movie's name>-<unique>.part" (41 bytes, so any movie name
 // the system allows works). It is created exclusively and holds an advisory lock (flock) for
 // as long as the object lives: a later run tells a killed run's leftovers, which nothing
-// holds, from the files of a conversion still running.
+// holds, from the files of a conversion still running. (Windows has no flock: there the file
+// is held open, which keeps other processes from removing it.)
 class TemporaryMovie {
  public:
   // Creates and locks a fresh file for the movie at `moviePath` (a path to write, with any
@@ -33,7 +35,11 @@ class TemporaryMovie {
 
   std::string moviePath_;
   std::string path_;  // empty when it could not be created, or after Commit
-  int lock_ = -1;     // descriptor holding the lock
+#ifdef _WIN32
+  std::FILE* hold_ = nullptr;  // open without delete sharing: nobody removes the file meanwhile
+#else
+  int lock_ = -1;  // descriptor holding the flock
+#endif
 };
 
 // The temporary name's prefix and suffix, and the part that ties it to a movie.
