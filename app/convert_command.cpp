@@ -18,22 +18,28 @@ ConvertOutcome OutcomeOf(Status status) {
 
 }  // namespace
 
-ConvertResult Convert(const DialogFields& fields, std::span<const std::string> inputPaths,
-                      DialogUser& user, const ConversionRunner& run) {
+ConvertCheck CheckConvert(const DialogFields& fields, std::span<const std::string> inputPaths,
+                          DialogUser& user) {
   ExchangeResult taken = TakeFields(fields);
   if (taken.error) {
     user.ShowMessage(taken.error->message);
-    return {ConvertOutcome::InvalidField, taken.error->field};
+    return {ConvertOutcome::InvalidField, taken.error->field, {}};
   }
   // Images are prepared on every core; the movies are the same bytes whatever the number.
   taken.settings.jobs = std::clamp(std::thread::hardware_concurrency(), kMinJobs, kMaxJobs);
-  ConversionResult result = CheckSettings(taken.settings, inputPaths.size());
-  if (result.ok()) result = run(taken.settings, inputPaths, user);
-  // After a No to the folder question or a Cancel nothing more is said.
+  const ConversionResult checked = CheckSettings(taken.settings, inputPaths.size());
+  if (!checked.ok()) {
+    user.ShowMessage(checked.message);
+    return {OutcomeOf(checked.status), std::nullopt, {}};
+  }
+  return {ConvertOutcome::Ready, std::nullopt, std::move(taken.settings)};
+}
+
+ConvertOutcome ReportRunEnd(const ConversionResult& result, DialogUser& user) {
   if (result.status != Status::kFolderDeclined && result.status != Status::kCancelled) {
     user.ShowMessage(result.message);
   }
-  return {OutcomeOf(result.status), std::nullopt};
+  return OutcomeOf(result.status);
 }
 
 }  // namespace lumapress

@@ -1,39 +1,45 @@
 #include "app/converter_dialog.h"
 
 #include <algorithm>
+#include <thread>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dcmemory.h>
+#include <wx/display.h>
 #include <wx/dnd.h>
 #include <wx/generic/statbmpg.h>
 #include <wx/iconbndl.h>
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
-#include <wx/progdlg.h>
+#include <wx/sizer.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/textwrapper.h>
 #include <wx/utils.h>
 #include <wx/valtext.h>
 
 #include "app/app_info.h"
 #include "app/output_path.h"
 #include "lumapress/version.h"
+#include "app/progress_panel.h"
 #include "folderbrowser/path_text.h"
 #include "resources/artwork.h"
 
 namespace lumapress {
 namespace {
 
-// The dialog's size and its controls' places, in dialog units.
-const wxSize kDialogSize(524, 201);
-const wxRect kBannerRect(7, 7, 40, 188);
-const wxRect kInputBoxRect(51, 7, 232, 187);
-const wxRect kListRect(59, 21, 172, 161);
-const wxRect kOptionsBoxRect(291, 7, 225, 52);
-const wxRect kAdvancedBoxRect(291, 65, 225, 52);
-const wxRect kOutputBoxRect(291, 123, 225, 48);
+// Sizes in dialog units, so that they follow the system font.
+const wxSize kBannerSize(40, 188);
+const wxSize kStartClientSize(524, 201);  // the first size asked for, screen permitting
+const wxSize kListMinSize(50, 40);
+constexpr int kNumberFieldWidth = 40;
+constexpr int kPathFieldMinWidth = 60;
+constexpr int kQuitMinWidth = 50;
+constexpr int kMargin = 7;  // around the window's contents
+constexpr int kGap = 4;     // between groups, and between a field and its neighbours
+constexpr int kRowGap = 3;  // between the rows of a group
 
 // Point size of the program's name drawn over the banner picture.
 constexpr int kBannerNamePoints = 20;
@@ -55,25 +61,52 @@ class ImageDropTarget : public wxFileDropTarget {
   ConverterDialog* dialog_;
 };
 
+// A group box whose best width is that of its title. (GTK reports the room its children take
+// where they stand at the moment, which would tie the smallest size to the current one.)
+class GroupBox : public wxStaticBox {
+ public:
+  GroupBox(wxWindow* parent, const char* title) : wxStaticBox(parent, wxID_ANY, title) {}
+
+ protected:
+  wxSize DoGetBestSize() const override {
+    return {GetTextExtent(GetLabel()).x + 2 * GetCharWidth(), GetCharHeight()};
+  }
+};
+
+// `text` broken at spaces into lines no wider than `width` pixels in `window`'s font.
+wxString WrapText(wxWindow* window, const wxString& text, int width) {
+  class Joiner : public wxTextWrapper {
+   public:
+    wxString lines;
+
+   protected:
+    void OnOutputLine(const wxString& line) override { lines += line; }
+    void OnNewLine() override { lines += '\n'; }
+  } joiner;
+  joiner.Wrap(window, text, width);
+  return joiner.lines;
+}
+
 }  // namespace
 
 ConverterDialog::ConverterDialog(wxWindow* parent, std::unique_ptr<FileChoosers> choosers,
-                                 ConversionRunner run)
+                                 ConversionCall call)
     : wxDialog(parent, wxID_ANY,
                Text(std::string(kAppName) + " " + Version() + " by " +
                     std::string(kMakerWebAddress)),
-               wxDefaultPosition, wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+               wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER | wxMAXIMIZE_BOX),
       choosers_(choosers ? std::move(choosers) : std::make_unique<SystemFileChoosers>()),
-      run_(run ? std::move(run)
-               : [this](const ConversionSettings& settings, std::span<const std::string> paths,
-                        DialogUser& user) { return ConvertWithProgress(settings, paths, user); }) {
+      run_(std::make_unique<ConversionThread>(
+          [this](std::function<void()> onDialogThread) { CallAfter(std::move(onDialogThread)); },
+          static_cast<RunListener&>(*this), std::move(call))) {
   wxIconBundle icons;
   icons.AddIcon(wxIcon(kAppIcon16Xpm));
   icons.AddIcon(wxIcon(kAppIcon32Xpm));
   SetIcons(icons);
 
-  SetClientSize(ConvertDialogToPixels(kDialogSize));
   CreateControls();
+  SetSizeLimits();
 
   const DialogFields defaults = ShowSettings(DefaultSettings());
   delay_->ChangeValue(defaults.delay);
@@ -83,76 +116,72 @@ ConverterDialog::ConverterDialog(wxWindow* parent, std::unique_ptr<FileChoosers>
   Centre();
 }
 
-wxTextCtrl* ConverterDialog::AddEdit(int id, const wxRect& units, long style) {
-  // Enter in any field runs Convert, whatever the platform does with a default button.
-  auto* edit = new wxTextCtrl(this, id, wxString(), wxDefaultPosition, wxDefaultSize,
-                              style | wxTE_PROCESS_ENTER);
-  edit->Bind(wxEVT_TEXT_ENTER, &ConverterDialog::OnConvert, this);
-  edit->SetSize(wxRect(ConvertDialogToPixels(units.GetPosition()),
-                       ConvertDialogToPixels(units.GetSize())));
-  return edit;
+ConverterDialog::~ConverterDialog() {
+  run_.reset();  // a run under way is cancelled and its thread joined before any window goes
+}
+
+int ConverterDialog::DialogUnits(int units) const {
+  return ConvertDialogToPixels(wxSize(units, 0)).x;
 }
 
 void ConverterDialog::CreateControls() {
-  auto place = [this](wxWindow* control, int x, int y, int w, int h) {
-    control->SetSize(wxRect(ConvertDialogToPixels(wxPoint(x, y)),
-                            ConvertDialogToPixels(wxSize(w, h))));
-    return control;
-  };
-  auto box = [&](const wxRect& r, const char* label) {
-    place(new wxStaticBox(this, wxID_ANY, label), r.x, r.y, r.width, r.height);
-  };
-  // Labels are never cut: the system font may be wider than the one the units were laid out in.
-  auto fitWidth = [&](wxWindow* control) {
-    const wxSize best = control->GetBestSize();
-    if (control->GetSize().x < best.x) control->SetSize(best.x, -1);
-  };
-  auto label = [&](const char* text, int x, int y, int w, int h) {
-    fitWidth(place(new wxStaticText(this, wxID_ANY, text), x, y, w, h));
-  };
-  auto button = [&](int id, const char* text, int x, int y, int w, int h, long style = 0) {
-    return place(new wxButton(this, id, text, wxDefaultPosition, wxDefaultSize, style), x, y, w, h);
-  };
+  const int margin = DialogUnits(kMargin);
+  const int gap = DialogUnits(kGap);
 
-  CreateBanner();
+  // Windows are created in tab order: the list and its buttons, the settings, Convert and
+  // Quit, and the progress panel's Cancel.
+  wxWindow* banner = CreateBanner();
+  wxSizer* inputGroup = CreateInputGroup();
 
-  box(kInputBoxRect, "Input files");
-  list_ = new wxListCtrl(this, kInputListId, wxDefaultPosition, wxDefaultSize,
-                         wxLC_REPORT | wxLC_SINGLE_SEL | wxLC_NO_HEADER | wxBORDER_SUNKEN);
-  place(list_, kListRect.x, kListRect.y, kListRect.width, kListRect.height);
-  list_->AppendColumn(wxString(), wxLIST_FORMAT_LEFT, list_->GetClientSize().x);
-  list_->SetDropTarget(new ImageDropTarget(this));
-  button(kAddId, "&Add", 236, 21, 39, 14);
-  button(kRemoveId, "&Remove", 236, 36, 39, 14);
-  button(kUpId, "&Up", 236, 59, 39, 14);
-  button(kDownId, "&Down", 236, 74, 39, 14);
-
-  box(kOptionsBoxRect, "Options");
-  label("Delay:", 299, 23, 22, 8);
-  delay_ = AddEdit(kDelayId, wxRect(339, 21, 40, 12));
-  label("sec", 381, 24, 12, 8);
-  label("Quality:", 299, 37, 26, 8);
-  quality_ = AddEdit(kQualityId, wxRect(339, 36, 40, 12));
+  // One group per kind of setting; a new group or row is one more call here.
+  auto* settings = new wxBoxSizer(wxVERTICAL);
+  Group options = AddGroup(settings, "Options");
+  delay_ = AddNumberRow(options, "Delay:", kDelayId, "sec");
+  quality_ = AddNumberRow(options, "Quality:", kQualityId, "(0-99, 100 = lossless)");
   quality_->SetValidator(wxTextValidator(wxFILTER_DIGITS));
-  label("(0-99, 100 = lossless)", 381, 38, 71, 8);
 
-  box(kAdvancedBoxRect, "Advanced options");
-  label("Control file:", 299, 81, 38, 8);
-  controlFile_ = AddEdit(kControlFileId, wxRect(339, 79, 156, 12));
-  button(kControlFileBrowseId, "...", 497, 79, 14, 12, wxBU_EXACTFIT);
-  label("FPS:", 299, 95, 16, 8);
-  framesPerSecond_ = AddEdit(kFramesPerSecondId, wxRect(339, 94, 40, 12));
-  label("frames per second", 381, 96, 60, 8);
+  Group advanced = AddGroup(settings, "Advanced options");
+  controlFile_ = AddPathRow(advanced, "Control file:", kControlFileId, kControlFileBrowseId);
+  framesPerSecond_ = AddNumberRow(advanced, "FPS:", kFramesPerSecondId, "frames per second");
 
-  box(kOutputBoxRect, "Output file or directory");
-  batchMode_ = new wxCheckBox(this, kBatchModeId,
+  Group output = AddGroup(settings, "Output file or directory");
+  batchMode_ = new wxCheckBox(output.box, kBatchModeId,
                               "Create an own SWF file for each input image (batch mode)");
-  fitWidth(place(batchMode_, 299, 137, 203, 10));
-  outputPath_ = AddEdit(kOutputPathId, wxRect(299, 151, 196, 12));
-  button(kOutputBrowseId, "...", 497, 151, 14, 12, wxBU_EXACTFIT);
+  AddRow(output)->Add(batchMode_, wxSizerFlags().CenterVertical());
+  outputPath_ = AddPathRow(output, nullptr, kOutputPathId, kOutputBrowseId);
 
-  static_cast<wxButton*>(button(wxID_OK, "Convert", 291, 178, 173, 16))->SetDefault();
-  button(wxID_CANCEL, "&Quit", 467, 178, 50, 16);
+  // The labels of all groups share one width, so the fields line up from group to group.
+  int labelWidth = 0;
+  for (wxStaticText* label : fieldLabels_) {
+    labelWidth = std::max(labelWidth, label->GetBestSize().x);
+  }
+  for (wxStaticText* label : fieldLabels_) label->SetMinSize(wxSize(labelWidth, -1));
+  FitCheckBoxText(settings, output, batchMode_);
+
+  auto* convert = new wxButton(this, wxID_OK, "Convert");
+  convert->SetDefault();
+  auto* quit = new wxButton(this, wxID_CANCEL, "&Quit");
+  quit->SetMinSize(wxSize(std::max(DialogUnits(kQuitMinWidth), quit->GetBestSize().x), -1));
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  buttons->Add(convert, wxSizerFlags(1));
+  buttons->Add(quit, wxSizerFlags().Border(wxLEFT, gap));
+  settings->AddStretchSpacer();
+  settings->Add(buttons, wxSizerFlags().Expand());
+
+  // During a run the progress sits below the list, which gives up the room it needs.
+  progress_ = new ProgressPanel(this);
+  auto* inputColumn = new wxBoxSizer(wxVERTICAL);
+  inputColumn->Add(inputGroup, wxSizerFlags(1).Expand());
+  inputColumn->Add(progress_, wxSizerFlags().Expand().Border(wxTOP, gap));
+
+  // Extra width and height go to the input column, and there to the list.
+  auto* columns = new wxBoxSizer(wxHORIZONTAL);
+  columns->Add(banner);
+  columns->Add(inputColumn, wxSizerFlags(1).Expand().Border(wxLEFT, gap));
+  columns->Add(settings, wxSizerFlags().Expand().Border(wxLEFT, 2 * gap));
+  auto* window = new wxBoxSizer(wxVERTICAL);
+  window->Add(columns, wxSizerFlags(1).Expand().Border(wxALL, margin));
+  SetSizer(window);
 
   Bind(wxEVT_BUTTON, &ConverterDialog::OnAdd, this, kAddId);
   Bind(wxEVT_BUTTON, &ConverterDialog::OnRemove, this, kRemoveId);
@@ -165,10 +194,140 @@ void ConverterDialog::CreateControls() {
   Bind(wxEVT_BUTTON, &ConverterDialog::OnOutputBrowse, this, kOutputBrowseId);
   Bind(wxEVT_CHECKBOX, &ConverterDialog::OnBatchMode, this, kBatchModeId);
   Bind(wxEVT_BUTTON, &ConverterDialog::OnConvert, this, wxID_OK);
+  Bind(wxEVT_BUTTON, &ConverterDialog::OnStopRun, this, kStopRunId);
+  // Quit, Escape and the title bar's close all arrive as a click on wxID_CANCEL.
+  Bind(wxEVT_BUTTON, &ConverterDialog::OnQuit, this, wxID_CANCEL);
 }
 
-void ConverterDialog::CreateBanner() {
-  const wxSize size = ConvertDialogToPixels(kBannerRect.GetSize());
+wxSizer* ConverterDialog::CreateInputGroup() {
+  auto* group = new wxStaticBoxSizer(new GroupBox(this, "Input files"), wxHORIZONTAL);
+  wxStaticBox* box = group->GetStaticBox();
+  settingsGroups_.push_back(box);
+
+  list_ = new wxListCtrl(box, kInputListId, wxDefaultPosition, wxDefaultSize,
+                         wxLC_REPORT | wxLC_SINGLE_SEL | wxLC_NO_HEADER | wxBORDER_SUNKEN);
+  list_->SetMinSize(ConvertDialogToPixels(kListMinSize));
+  list_->AppendColumn(wxString(), wxLIST_FORMAT_LEFT, list_->GetClientSize().x);
+  list_->SetDropTarget(new ImageDropTarget(this));
+  // The only column is always as wide as the list.
+  list_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    list_->SetColumnWidth(0, list_->GetClientSize().x);
+    event.Skip();
+  });
+
+  const int gap = DialogUnits(kGap);
+  auto* buttons = new wxBoxSizer(wxVERTICAL);
+  const auto addButton = [&](int id, const char* text) {
+    buttons->Add(new wxButton(box, id, text), wxSizerFlags().Expand().Border(wxBOTTOM, gap / 2));
+  };
+  addButton(kAddId, "&Add");
+  addButton(kRemoveId, "&Remove");
+  buttons->AddSpacer(gap * 2);
+  addButton(kUpId, "&Up");
+  addButton(kDownId, "&Down");
+
+  group->Add(list_, wxSizerFlags(1).Expand().Border(wxALL, gap));
+  group->Add(buttons, wxSizerFlags().Border(wxTOP | wxRIGHT | wxBOTTOM, gap));
+  return group;
+}
+
+ConverterDialog::Group ConverterDialog::AddGroup(wxSizer* column, const char* title) {
+  auto* group = new wxStaticBoxSizer(new GroupBox(this, title), wxVERTICAL);
+  column->Add(group, wxSizerFlags().Expand().Border(wxBOTTOM, DialogUnits(kGap)));
+  settingsGroups_.push_back(group->GetStaticBox());
+  // The rows sit a gap apart from each other and from the box.
+  group->AddSpacer(DialogUnits(kRowGap) - DialogUnits(kGap) / 2);
+  return {group->GetStaticBox(), group};
+}
+
+void ConverterDialog::FitCheckBoxText(wxSizer* column, Group& group, wxCheckBox* box) {
+  // The longest text of the column goes on as many lines as it takes to be no wider than the
+  // column's other rows, which leaves the room to the list.
+  box->Hide();
+  const int columnWidth = column->CalcMin().x;
+  box->Show();
+  int top = 0;
+  int side = 0;
+  group.box->GetBordersForSizer(&top, &side);
+  const wxString text = box->GetLabel();
+  const int mark = box->GetBestSize().x - box->GetTextExtent(text).x;
+  const int room = columnWidth - 2 * side - 2 * DialogUnits(kRowGap) - mark;
+  box->SetLabel(WrapText(box, text, room));
+  box->InvalidateBestSize();
+}
+
+wxBoxSizer* ConverterDialog::AddRow(Group& group) {
+  auto* row = new wxBoxSizer(wxHORIZONTAL);
+  group.rows->Add(row, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxBOTTOM,
+                                                      DialogUnits(kRowGap)));
+  return row;
+}
+
+wxStaticText* ConverterDialog::AddFieldLabel(Group& group, wxBoxSizer* row, const char* text) {
+  auto* label = new wxStaticText(group.box, wxID_ANY, text);
+  row->Add(label, wxSizerFlags().CenterVertical().Border(wxRIGHT, DialogUnits(kGap)));
+  fieldLabels_.push_back(label);
+  return label;
+}
+
+wxTextCtrl* ConverterDialog::AddNumberRow(Group& group, const char* label, int id,
+                                          const char* unit) {
+  wxBoxSizer* row = AddRow(group);
+  AddFieldLabel(group, row, label);
+  wxTextCtrl* edit = AddEdit(group.box, id);
+  edit->SetMinSize(wxSize(DialogUnits(kNumberFieldWidth), -1));
+  row->Add(edit, wxSizerFlags().CenterVertical());
+  row->Add(new wxStaticText(group.box, wxID_ANY, unit),
+           wxSizerFlags().CenterVertical().Border(wxLEFT, DialogUnits(kGap)));
+  return edit;
+}
+
+wxTextCtrl* ConverterDialog::AddPathRow(Group& group, const char* label, int id, int browseId) {
+  wxBoxSizer* row = AddRow(group);
+  if (label != nullptr) AddFieldLabel(group, row, label);
+  wxTextCtrl* edit = AddEdit(group.box, id);
+  edit->SetMinSize(wxSize(DialogUnits(kPathFieldMinWidth), -1));
+  row->Add(edit, wxSizerFlags(1).CenterVertical());
+  auto* browse = new wxButton(group.box, browseId, "...", wxDefaultPosition, wxDefaultSize,
+                              wxBU_EXACTFIT);
+  row->Add(browse, wxSizerFlags().Expand().Border(wxLEFT, DialogUnits(kGap) / 2));
+  return edit;
+}
+
+wxTextCtrl* ConverterDialog::AddEdit(wxWindow* parent, int id) {
+  // Enter in any field runs Convert, whatever the platform does with a default button.
+  auto* edit = new wxTextCtrl(parent, id, wxString(), wxDefaultPosition, wxDefaultSize,
+                              wxTE_PROCESS_ENTER);
+  edit->Bind(wxEVT_TEXT_ENTER, &ConverterDialog::OnConvert, this);
+  return edit;
+}
+
+void ConverterDialog::SetSizeLimits() {
+  // The smallest size has room for the progress panel, so a run never needs a larger window.
+  progress_->Show();
+  GetSizer()->SetSizeHints(this);
+  minClientSize_ = GetMinClientSize();
+  progress_->Hide();
+  // wxGTK learns the window's frame as it shows the window and then shifts the smallest window
+  // size by what it had assumed; what must hold is the smallest client size.
+  Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+    if (event.IsShown()) SetMinClientSize(minClientSize_);
+    event.Skip();
+  });
+
+  // The first size is the classic layout's, within the screen's free area and never below
+  // the smallest.
+  const wxSize minimum = GetMinSize();
+  wxSize size = ClientToWindowSize(ConvertDialogToPixels(kStartClientSize));
+  size.IncTo(minimum);
+  size.DecTo(wxDisplay(this).GetClientArea().GetSize());
+  size.IncTo(minimum);
+  SetSize(size);
+  Layout();
+}
+
+wxWindow* ConverterDialog::CreateBanner() {
+  const wxSize size = ConvertDialogToPixels(kBannerSize);
   wxBitmap picture(wxBitmap(kBannerXpm).ConvertToImage().Rescale(size.x, size.y,
                                                                  wxIMAGE_QUALITY_HIGH));
   {
@@ -183,10 +342,10 @@ void ConverterDialog::CreateBanner() {
     dc.DrawRotatedText(name, (stripLeft - extent.y) / 2, extent.x + size.y / 24, 90);
   }
   auto* banner = new wxGenericStaticBitmap(this, kBannerId, picture);
-  banner->SetSize(wxRect(ConvertDialogToPixels(kBannerRect.GetPosition()), size));
   banner->SetCursor(wxCursor(wxCURSOR_HAND));
   banner->SetToolTip(Text(kMakerWebAddress));
   banner->Bind(wxEVT_LEFT_DOWN, &ConverterDialog::OnBannerClick, this);
+  return banner;
 }
 
 void ConverterDialog::OnBannerClick(wxMouseEvent& event) {
@@ -223,6 +382,7 @@ void ConverterDialog::AddInputFiles(const std::vector<std::string>& paths) {
 }
 
 void ConverterDialog::AddDroppedFiles(const std::vector<std::string>& paths) {
+  if (Converting()) return;  // the list is not to be edited during a run
   TakeSelection();
   if (inputs_.AddDropped(paths) > 0) ShowInputs();
 }
@@ -255,17 +415,17 @@ void ConverterDialog::OnDown(wxCommandEvent&) {
 
 void ConverterDialog::OnUpdateRemove(wxUpdateUIEvent& event) {
   TakeSelection();
-  event.Enable(inputs_.CanRemove());
+  event.Enable(!Converting() && inputs_.CanRemove());
 }
 
 void ConverterDialog::OnUpdateUp(wxUpdateUIEvent& event) {
   TakeSelection();
-  event.Enable(inputs_.CanMoveUp());
+  event.Enable(!Converting() && inputs_.CanMoveUp());
 }
 
 void ConverterDialog::OnUpdateDown(wxUpdateUIEvent& event) {
   TakeSelection();
-  event.Enable(inputs_.CanMoveDown());
+  event.Enable(!Converting() && inputs_.CanMoveDown());
 }
 
 void ConverterDialog::OnControlFileBrowse(wxCommandEvent&) {
@@ -311,38 +471,72 @@ void ConverterDialog::FocusField(Field field) {
 }
 
 void ConverterDialog::OnConvert(wxCommandEvent&) {
-  const ConvertResult result = Convert(ReadFields(), inputs_.Paths(), *this, run_);
-  if (result.invalidField) FocusField(*result.invalidField);
+  if (Converting()) return;
+  const std::vector<std::string> paths = inputs_.Paths();
+  ConvertCheck check = CheckConvert(ReadFields(), paths, *this);
+  if (check.invalidField) FocusField(*check.invalidField);
+  if (check.outcome != ConvertOutcome::Ready) return;
+  // Images are prepared on every core; the movies are the same bytes whatever the number of jobs.
+  check.settings.jobs = std::max(1u, std::thread::hardware_concurrency());
+  if (!run_->Start(std::move(check.settings), paths)) return;
+  progress_->Start(paths);
+  ShowRunning(true);
 }
 
-ConversionResult ConverterDialog::ConvertWithProgress(const ConversionSettings& settings,
-                                                      std::span<const std::string> inputPaths,
-                                                      DialogUser& user) {
-  wxBusyCursor wait;
-  const int count = static_cast<int>(inputPaths.size());
-  wxProgressDialog progress(Text(kAppName), "Converting...", count, this,
-                            wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE |
-                                wxPD_ELAPSED_TIME);
-  messageParent_ = &progress;
-  ConversionCallbacks callbacks;
-  callbacks.progress = [&](const ConversionProgress& p) {
-    const wxString text = wxString::Format("Image %zu of %zu converted", p.imagesDone,
-                                           p.imageCount);
-    return progress.Update(static_cast<int>(std::min<size_t>(p.imagesDone, count)), text);
-  };
-  callbacks.createFolder = [&](std::string_view question) { return user.AskYesNo(std::string(question)); };
-  ConversionResult result = RunConversion(settings, inputPaths, callbacks);
-  messageParent_ = this;
-  return result;
+void ConverterDialog::OnStopRun(wxCommandEvent&) {
+  if (!Converting() || run_->Cancelled()) return;
+  run_->Cancel();
+  progress_->Stopping();
+}
+
+void ConverterDialog::OnQuit(wxCommandEvent& event) {
+  if (!Converting()) {
+    event.Skip();  // the dialog closes as usual
+    return;
+  }
+  if (!run_->Cancelled() && !AskYesNo(kStopRunQuestion)) return;
+  closeWhenStopped_ = true;
+  if (!Converting()) {  // the run ended while the question was open
+    EndDialog(wxID_CANCEL);
+    return;
+  }
+  run_->Cancel();
+  progress_->Stopping();
+}
+
+void ConverterDialog::ShowRunning(bool running) {
+  for (wxWindow* group : settingsGroups_) group->Enable(!running);
+  wxWindow* convert = FindWindow(wxID_OK);
+  convert->Enable(!running);
+  progress_->Show(running);
+  Layout();
+  if (running) {
+    FindWindow(kStopRunId)->SetFocus();
+  } else {
+    convert->SetFocus();
+  }
+}
+
+void ConverterDialog::RunProgressed(const ConversionProgress& progress) {
+  progress_->ImagesDone(progress.imagesDone);
+}
+
+void ConverterDialog::RunFinished(const ConversionResult& result) {
+  progress_->Stop();
+  ShowRunning(false);
+  if (closeWhenStopped_) {
+    EndDialog(wxID_CANCEL);
+    return;
+  }
+  ReportRunEnd(result, *this);
 }
 
 void ConverterDialog::ShowMessage(const std::string& text) {
-  wxMessageBox(Text(text), Text(kAppName), wxOK | wxICON_NONE, messageParent_);
+  wxMessageBox(Text(text), Text(kAppName), wxOK | wxICON_NONE, this);
 }
 
 bool ConverterDialog::AskYesNo(const std::string& question) {
-  return wxMessageBox(Text(question), Text(kAppName), wxYES_NO | wxICON_NONE, messageParent_) ==
-         wxYES;
+  return wxMessageBox(Text(question), Text(kAppName), wxYES_NO | wxICON_NONE, this) == wxYES;
 }
 
 }  // namespace lumapress

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iostream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -44,16 +46,50 @@ CLI::Validator NotEmpty() {
                         "", "NOT_EMPTY");
 }
 
+// The command line's paths and lists' entries in the order the user gave them. CLI11 keeps
+// each option's values apart but records the order in which every value was parsed.
+std::optional<std::vector<InputEntry>> GatherInputs(const CLI::App& app, const CLI::Option* pathsOption,
+                                                    const std::vector<std::string>& paths,
+                                                    const CLI::Option* listsOption,
+                                                    const std::vector<std::string>& lists,
+                                                    std::FILE* standardInput) {
+  std::vector<InputEntry> inputs;
+  size_t nextPath = 0, nextList = 0;
+  for (const CLI::Option* option : app.parse_order()) {
+    if (option == pathsOption && nextPath < paths.size()) {
+      inputs.push_back({paths[nextPath++], {}, 0});
+    } else if (option == listsOption && nextList < lists.size()) {
+      const std::string& list = lists[nextList++];
+      auto entries = ReadInputList(list, standardInput);
+      if (!entries) {
+        std::cerr << CannotReadListMessage(list) << '\n';
+        return std::nullopt;
+      }
+      inputs.insert(inputs.end(), std::make_move_iterator(entries->begin()),
+                    std::make_move_iterator(entries->end()));
+    }
+  }
+  return inputs;
+}
+
 }  // namespace
 
-ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
+ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE* standardInput) {
   CliOptions options;
   options.settings.jobs = DefaultJobs();
   long long jobs = options.settings.jobs;
+  std::vector<std::string> paths;
+  std::vector<std::string> lists;
 
   CLI::App app{"Converts PNG images into a Flash movie (SWF 6), or one movie per image.",
                "lumapress-cli"};
-  app.add_option("inputs", options.inputs, "PNG images, in display order")->type_name("INPUT.png");
+  const CLI::Option* pathsOption =
+      app.add_option("inputs", paths, "PNG images, in display order")->type_name("INPUT.png");
+  const CLI::Option* listsOption =
+      app.add_option("--inputs-from", lists,
+                     "Also the images listed in FILE, one path per line (- reads standard input)")
+          ->type_name("FILE")
+          ->allow_extra_args(false);
   app.add_option("-o,--output", options.settings.outputPath,
                  "Movie file, or the output folder with --batch");
   app.add_flag("-b,--batch", options.settings.batchMode, "One movie per image, named after it");
@@ -97,6 +133,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   }
   // Out-of-range counts stay out of range for the library's check to name.
   options.settings.jobs = static_cast<unsigned>(std::clamp<long long>(jobs, 0, kMaxJobs + 1));
+  auto inputs = GatherInputs(app, pathsOption, paths, listsOption, lists, standardInput);
+  if (!inputs) {
+    result.exitStatus = kExitUsage;
+    return result;
+  }
+  options.inputs = std::move(*inputs);
   result.options = std::move(options);
   return result;
 }

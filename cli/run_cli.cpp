@@ -57,8 +57,9 @@ void PrintDiagnostics(const std::string& moviePath, std::string_view text) {
 int Convert(const CliOptions& options) {
   const StopSignals stopSignals;
   ProgressBar bar(stderr, !options.quiet && isatty(STDERR_FILENO), options.inputs.size());
-  TerminalUser user(stdin, stderr, isatty(STDIN_FILENO), options.createFolder, bar);
+  TerminalUser user(stdin, stderr, isatty(STDIN_FILENO), options.createFolder, bar, options.inputs);
   std::vector<ConversionProgress> converted;
+  const std::vector<std::string> paths = EntryPaths(options.inputs);
   ConversionCallbacks callbacks;
   callbacks.progress = [&](const ConversionProgress& progress) {
     bar.Update(progress.imagesDone);
@@ -73,11 +74,11 @@ int Convert(const CliOptions& options) {
       PrintDiagnostics(moviePath, text);
     };
   }
-  const ConversionResult result = RunConversion(options.settings, options.inputs, callbacks);
+  const ConversionResult result = RunConversion(options.settings, paths, callbacks);
   bar.Clear();
   if (!result.ok()) {
     // After a No to the folder question the question itself said what stopped the run.
-    if (result.status != Status::kFolderDeclined) user.ShowMessage(result.message);
+    if (result.status != Status::kFolderDeclined) user.ShowInputMessage(result.message, result.inputIndex);
     if (const int signalled = StopSignals::ExitStatus(); signalled != 0) return signalled;
     return kExitRunStopped;
   }

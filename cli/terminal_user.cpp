@@ -11,6 +11,10 @@ void TerminalUser::ShowMessage(std::string_view text) {
   std::fflush(err_);
 }
 
+void TerminalUser::ShowInputMessage(const std::string& text, size_t inputIndex) {
+  ShowMessage(inputIndex < inputs_.size() ? EntryLocation(inputs_[inputIndex]) + text : text);
+}
+
 bool TerminalUser::AskYesNo(std::string_view question) {
   const int length = static_cast<int>(question.size());
   if (answerYes_) return true;

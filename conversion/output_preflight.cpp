@@ -13,6 +13,11 @@ constexpr std::string_view kMovieExtension = ".swf";
 // Renamed batch movies try this many names at most; a run needs one more than it has inputs.
 constexpr size_t kMaxRenameAttempts = 1'000'000;
 
+ConversionResult AboutInput(ConversionResult result, size_t index) {
+  result.inputIndex = index;
+  return result;
+}
+
 // The files of a run that no movie may replace, and the movies planned so far, by key.
 class RunFiles {
  public:
@@ -22,17 +27,18 @@ class RunFiles {
     if (!settings.controlFilePath.empty()) controlKey_ = InspectPath(settings.controlFilePath).key;
   }
 
-  // Why the movie at `path`, for input `owner` (batch mode), cannot be written there because
-  // of the run's own files: kOk, kOutputIsInput, kOutputIsControlFile or kOutputCollision.
+  // Why the movie at `path`, for input `owner` (batch mode; kNoInput for the single movie),
+  // cannot be written there because of the run's own files: kOk, kOutputIsInput,
+  // kOutputIsControlFile or kOutputCollision, about the input it concerns.
   ConversionResult Clash(const std::string& path, const FileFacts& facts, size_t owner) const {
     if (const auto input = inputKeys_.find(facts.key); input != inputKeys_.end()) {
-      return MakeResult(Status::kOutputIsInput, {path, inputs_[input->second]});
+      return AboutInput(MakeResult(Status::kOutputIsInput, {path, inputs_[input->second]}), input->second);
     }
     if (!controlKey_.empty() && facts.key == controlKey_) {
-      return MakeResult(Status::kOutputIsControlFile, {path, settings_.controlFilePath});
+      return AboutInput(MakeResult(Status::kOutputIsControlFile, {path, settings_.controlFilePath}), owner);
     }
     if (const auto earlier = movieKeys_.find(facts.key); earlier != movieKeys_.end()) {
-      return MakeResult(Status::kOutputCollision, {inputs_[earlier->second], inputs_[owner], path});
+      return AboutInput(MakeResult(Status::kOutputCollision, {inputs_[earlier->second], inputs_[owner], path}), owner);
     }
     return MakeResult(Status::kOk);
   }
@@ -75,7 +81,7 @@ ConversionResult PlanOutputs(const ConversionSettings& settings, std::span<const
   RunFiles files(settings, inputs);
   if (!settings.batchMode) {
     const FileFacts facts = InspectPath(settings.outputPath);
-    if (auto clash = files.Clash(settings.outputPath, facts, 0); !clash.ok()) return clash;
+    if (auto clash = files.Clash(settings.outputPath, facts, ConversionResult::kNoInput); !clash.ok()) return clash;
     if (auto checked = CheckReplaceable(settings.outputPath, facts); !checked.ok()) return checked;
     movies.push_back({settings.outputPath, facts.writePath});
     return MakeResult(Status::kOk);
@@ -93,7 +99,7 @@ ConversionResult PlanOutputs(const ConversionSettings& settings, std::span<const
       clash = files.Clash(path, facts, i);
     }
     if (!clash.ok()) return clash;
-    if (auto checked = CheckReplaceable(path, facts); !checked.ok()) return checked;
+    if (auto checked = CheckReplaceable(path, facts); !checked.ok()) return AboutInput(std::move(checked), i);
     files.AddMovie(facts, i);
     movies.push_back({path, facts.writePath});
   }

@@ -91,7 +91,7 @@ class ConversionRun {
       try {
         committed = CommitOne(index);
       } catch (const std::bad_alloc&) {
-        committed = MakeResult(Status::kNoMemory, {inputs_[index]});
+        committed = AboutInput(MakeResult(Status::kNoMemory, {inputs_[index]}), index);
       }
       if (!committed.ok()) return committed;
     }
@@ -147,12 +147,12 @@ class ConversionRun {
     const std::string& moviePath = MovieOf(index).path;
     if (slot.job.status == Status::kCancelled) return MakeResult(Status::kCancelled);
     Report(moviePath, slot.job.diagnostics);
-    if (IsOpeningFault(slot.job.status)) return ImageResult(slot.job, input);
+    if (IsOpeningFault(slot.job.status)) return AboutInput(ImageResult(slot.job, input), index);
 
     if (!folderCreated_) {
       if (auto checked = CheckOutputFolder(moviePath); !checked.ok()) return checked;
     }
-    if (slot.job.status != Status::kOk) return ImageResult(slot.job, input);
+    if (slot.job.status != Status::kOk) return AboutInput(ImageResult(slot.job, input), index);
     pipeline_->AllowWrites();
 
     const ConversionProgress done{index + 1, inputs_.size(), input, moviePath,
@@ -217,10 +217,12 @@ class ConversionRun {
     try {
       slot.written = WriteBatchMovieFile(slot, index);
     } catch (const std::bad_alloc&) {
-      slot.written = MakeResult(Status::kNoMemory, {inputs_[index]});
+      slot.written = AboutInput(MakeResult(Status::kNoMemory, {inputs_[index]}), index);
     }
     if (!slot.written.ok() && cancellation_.Requested()) slot.written = MakeResult(Status::kCancelled);
-    slot.job.bitmap = {};  // the movie is on disk now, or will not be
+    // The movie is on disk now, or will not be. Only the tag goes: the committing thread may be
+    // reading the rest of the job meanwhile.
+    slot.job.bitmap.tag = {};
   }
 
   ConversionResult WriteBatchMovieFile(ImageSlot& slot, size_t index) {
@@ -262,6 +264,11 @@ class ConversionRun {
       case MovieStart::kControlPathTooLong: return MakeResult(Status::kControlPathTooLong);
     }
     return MakeResult(Status::kOk);
+  }
+
+  static ConversionResult AboutInput(ConversionResult result, size_t index) {
+    result.inputIndex = index;
+    return result;
   }
 
   void Report(const std::string& moviePath, const std::string& text) const {

@@ -118,6 +118,11 @@ int DecideProcessorClass() {
   return ClassifyProcessor(IdentifyProcessor());
 }
 
+int ProcessorClassOfThisProcess() {
+  static const int processorClass = DecideProcessorClass();
+  return processorClass;
+}
+
 const char* InstructionSetName(JpegInstructionSet set) {
   switch (set) {
     case JpegInstructionSet::kPortable:

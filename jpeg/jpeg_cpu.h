@@ -57,8 +57,12 @@ std::optional<int> ReadUseCpuSetting(const char* environmentValue, const std::st
 const std::string& JpegConfigPath();
 void SetJpegConfigPath(std::string path);
 
-// The class for a new record: the forced class if there is one, else this processor's.
+// The forced class if there is one (read now), else this processor's.
 int DecideProcessorClass();
+
+// The class every record of this process takes: DecideProcessorClass, asked once, at the
+// first record.
+int ProcessorClassOfThisProcess();
 
 // Instruction sets that compute the operations; all give the same bytes.
 enum class JpegInstructionSet : int32_t { kPortable = 0, kSse2 = 1, kAvx2 = 2 };

@@ -208,7 +208,7 @@ int32_t InitProperties(JPEG_PROPERTIES& record) {
   for (int c = 0; c < kJpegMaxScanComponents; ++c) {
     state.components[c].quantTable = c == 0 ? 0 : 1;
   }
-  state.ops = MakeJpegOpsForClass(DecideProcessorClass());
+  state.ops = MakeJpegOpsForClass(ProcessorClassOfThisProcess());
   return kJpegOk;
 }
 

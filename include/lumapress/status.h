@@ -2,6 +2,7 @@
 
 // Every way a conversion can end, with one fixed message text per status.
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -54,8 +55,13 @@ LUMAPRESS_API std::string StatusMessage(Status status, std::initializer_list<std
 // How a call ended: the status to branch on, and the message to show, with the values of
 // this run filled in (and the system's reason appended where one is known).
 struct ConversionResult {
+  static constexpr size_t kNoInput = static_cast<size_t>(-1);
+
   Status status = Status::kOk;
   std::string message;
+  // Which of the run's input paths the status is about (its index in the list), so a front
+  // end that knows where each input came from can say so; kNoInput for the others.
+  size_t inputIndex = kNoInput;
 
   bool ok() const { return status == Status::kOk; }
 };

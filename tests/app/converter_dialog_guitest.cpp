@@ -1,26 +1,36 @@
 // The real dialog under a display, driven through its controls.
 #include "app/converter_dialog.h"
 
-#include <png.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/filedlg.h>
+#include <wx/gauge.h>
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
+#include "app/progress_panel.h"
 #include "gui_test_support.h"
+#include "support/png_maker.h"
+#include "support/temp_folder.h"
 
 namespace lumapress {
 namespace {
 
+using test::EndlessRun;
 using test::ExpectMessage;
 using test::ProcessEvents;
 
@@ -79,9 +89,9 @@ class ConverterDialogTest : public testing::Test {
     ProcessEvents();
   }
 
-  ConversionRunner Recorder() {
+  ConversionCall Recorder() {
     return [this](const ConversionSettings& settings, std::span<const std::string> paths,
-                  DialogUser&) {
+                  const ConversionCallbacks&) {
       ++runs_;
       settings_ = settings;
       inputs_.assign(paths.begin(), paths.end());
@@ -89,7 +99,7 @@ class ConverterDialogTest : public testing::Test {
     };
   }
 
-  void Open(std::unique_ptr<FileChoosers> choosers, ConversionRunner run) {
+  void Open(std::unique_ptr<FileChoosers> choosers, ConversionCall call) {
     if (dialog_ != nullptr) {
       dialog_->Destroy();
       ProcessEvents();
@@ -99,7 +109,7 @@ class ConverterDialogTest : public testing::Test {
       choosers_ = fake.get();
       choosers = std::move(fake);
     }
-    dialog_ = new ConverterDialog(nullptr, std::move(choosers), std::move(run));
+    dialog_ = new ConverterDialog(nullptr, std::move(choosers), std::move(call));
     dialog_->Show();
     ProcessEvents();
   }
@@ -112,6 +122,7 @@ class ConverterDialogTest : public testing::Test {
   }
   wxTextCtrl* Edit(int id) { return Control<wxTextCtrl>(id); }
   wxListCtrl* List() { return Control<wxListCtrl>(kInputListId); }
+  std::string Label(int id) { return dialog_->FindWindow(id)->GetLabel().utf8_string(); }
 
   void Click(int id) {
     wxCommandEvent event(wxEVT_BUTTON, id);
@@ -147,13 +158,42 @@ class ConverterDialogTest : public testing::Test {
     return {dialog_->FindWindow(kRemoveId)->IsEnabled(), dialog_->FindWindow(kUpId)->IsEnabled(),
             dialog_->FindWindow(kDownId)->IsEnabled()};
   }
+  // The controls a person edits or starts a run with.
+  static constexpr int kSettingIds[] = {kInputListId,   kAddId,           kDelayId,
+                                        kQualityId,     kControlFileId,   kControlFileBrowseId,
+                                        kFramesPerSecondId, kBatchModeId, kOutputPathId,
+                                        kOutputBrowseId, wxID_OK};
+  // Each setting's id and whether it is enabled now.
+  std::vector<std::pair<int, bool>> SettingsEnabled() {
+    dialog_->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    std::vector<std::pair<int, bool>> states;
+    for (int id : kSettingIds) states.emplace_back(id, dialog_->FindWindow(id)->IsEnabled());
+    return states;
+  }
+  static std::vector<std::pair<int, bool>> AllSettings(bool enabled) {
+    std::vector<std::pair<int, bool>> states;
+    for (int id : kSettingIds) states.emplace_back(id, enabled);
+    return states;
+  }
   void AddThree() {
     choosers_->images = {"/pics/A.png", "/pics/B.png", "/pics/C.png"};
     Click(kAddId);
   }
+  // A fresh dialog converting with `call`, with three images and an output file.
+  void OpenReadyToConvert(ConversionCall call) {
+    Open(nullptr, std::move(call));
+    AddThree();
+    Edit(kOutputPathId)->ChangeValue("/out/show.swf");
+  }
+  // Lets the dialog's loop run until the conversion has ended.
+  bool WaitForRunEnd(std::chrono::seconds limit = std::chrono::seconds(10)) {
+    return test::RunEventLoopUntil([&] { return !dialog_->Converting(); }, [] {},
+                                   std::chrono::milliseconds(10), limit);
+  }
 
   ConverterDialog* dialog_ = nullptr;
   FakeChoosers* choosers_ = nullptr;
+  // Written by the conversion's thread; read once the run has ended (its thread is joined).
   int runs_ = 0;
   ConversionResult runResult_ = MakeResult(Status::kOk);
   ConversionSettings settings_;
@@ -303,7 +343,12 @@ TEST_F(ConverterDialogTest, SuccessfulConvertPassesTheSettingsAndReports) {
   Edit(kQualityId)->ChangeValue("80");
   Edit(kFramesPerSecondId)->ChangeValue("24");
   Edit(kControlFileId)->ChangeValue("/swf/control.swf");
-  wxTEST_DIALOG(Click(wxID_OK), ExpectMessage("Conversion completed successfully."));
+  wxTEST_DIALOG(
+      {
+        Click(wxID_OK);
+        EXPECT_TRUE(WaitForRunEnd());
+      },
+      ExpectMessage("Conversion completed successfully."));
   ASSERT_EQ(runs_, 1);
   EXPECT_EQ(inputs_, (std::vector<std::string>{"/pics/A.png", "/pics/B.png", "/pics/C.png"}));
   EXPECT_EQ(settings_.outputPath, "/out/show.swf");
@@ -312,58 +357,384 @@ TEST_F(ConverterDialogTest, SuccessfulConvertPassesTheSettingsAndReports) {
   EXPECT_EQ(settings_.jpegQuality, 80);
   EXPECT_EQ(settings_.framesPerSecond, 24.0f);
   EXPECT_FALSE(settings_.batchMode);
+  EXPECT_GE(settings_.jobs, 1u);
   EXPECT_EQ(ListTexts().size(), 3u) << "the list is unchanged";
 
   runResult_ = MakeResult(Status::kFolderDeclined);  // a No to the folder question says no more
   test::DismissingModalHook noDialogExpected;
   Click(wxID_OK);
+  EXPECT_TRUE(WaitForRunEnd());
   EXPECT_EQ(runs_, 2);
 }
 
-// Writes a small opaque RGB PNG with libpng.
-void WritePng(const std::filesystem::path& path, int width, int height) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_init_io(png, file);
-  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      row[x * 3] = static_cast<png_byte>(x * 16);
-      row[x * 3 + 1] = static_cast<png_byte>(y * 16);
-      row[x * 3 + 2] = 128;
+TEST_F(ConverterDialogTest, ControlsKeepTheirIdsAndTabOrder) {
+  // Keyboard navigation visits a window's children in order, depth first.
+  std::vector<int> order;
+  const auto visit = [&](auto&& self, wxWindow* parent) -> void {
+    for (wxWindow* child : parent->GetChildren()) {
+      if (child->GetId() >= kInputListId || child->GetId() == wxID_OK ||
+          child->GetId() == wxID_CANCEL) {
+        order.push_back(child->GetId());
+      }
+      self(self, child);
     }
-    png_write_row(png, row.data());
+  };
+  visit(visit, dialog_);
+  EXPECT_EQ(order, (std::vector<int>{kBannerId, kInputListId, kAddId, kRemoveId, kUpId, kDownId,
+                                     kDelayId, kQualityId, kControlFileId, kControlFileBrowseId,
+                                     kFramesPerSecondId, kBatchModeId, kOutputPathId,
+                                     kOutputBrowseId, wxID_OK, wxID_CANCEL, kProgressImageId,
+                                     kProgressBarId, kStopRunId, kProgressElapsedId,
+                                     kProgressRemainingId}));
+  EXPECT_EQ(Label(wxID_OK), "Convert");
+  EXPECT_EQ(Label(wxID_CANCEL), "&Quit");
+  wxString batchText = dialog_->FindWindow(kBatchModeId)->GetLabel();
+  batchText.Replace("\n", " ");
+  EXPECT_EQ(batchText, "Create an own SWF file for each input image (batch mode)")
+      << "the check box's text may only be broken into lines";
+  const long style = dialog_->GetWindowStyleFlag();
+  EXPECT_TRUE((style & wxRESIZE_BORDER) && (style & wxMAXIMIZE_BOX)) << "resizable, maximisable";
+}
+
+// A conversion call that reports its images when the test lets it: one per Step().
+class SteppedRun {
+ public:
+  ConversionCall Call(std::function<void(const ConversionCallbacks&)> before = {}) {
+    return [this, before](const ConversionSettings&, std::span<const std::string> paths,
+                          const ConversionCallbacks& callbacks) {
+      if (before) before(callbacks);
+      for (size_t done = 1; done <= paths.size(); ++done) {
+        {
+          std::unique_lock lock(mutex_);
+          stepped_.wait(lock, [&] { return allowed_ >= done; });
+        }
+        ConversionProgress report;
+        report.imagesDone = done;
+        report.imageCount = paths.size();
+        report.inputPath = paths[done - 1];
+        if (!callbacks.progress(report)) {
+          stoppedAt = done;
+          return MakeResult(Status::kCancelled);
+        }
+      }
+      return end;
+    };
   }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(file);
+  void Step(size_t images = 1) {
+    std::lock_guard lock(mutex_);
+    allowed_ += images;
+    stepped_.notify_all();
+  }
+  std::atomic<size_t> stoppedAt = 0;  // the report that returned false
+  ConversionResult end = MakeResult(Status::kOk);  // what the run returns when it gets through
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable stepped_;
+  size_t allowed_ = 0;
+};
+
+TEST_F(ConverterDialogTest, SettingsAreDisabledAndProgressShownWhileARunIsActive) {
+  SteppedRun run;
+  OpenReadyToConvert(run.Call());
+  EXPECT_FALSE(dialog_->FindWindow(kStopRunId)->IsShownOnScreen()) << "no progress between runs";
+  const wxSize listBefore = List()->GetSize();
+
+  Click(wxID_OK);
+  ASSERT_TRUE(dialog_->Converting()) << "Convert returns at once; the run goes on";
+  EXPECT_EQ(SettingsEnabled(), AllSettings(false));
+  EXPECT_EQ(Enabled(), (std::vector<bool>{false, false, false}));
+  EXPECT_TRUE(dialog_->FindWindow(wxID_CANCEL)->IsEnabled()) << "Quit stays available";
+  EXPECT_TRUE(dialog_->FindWindow(kStopRunId)->IsShownOnScreen());
+  EXPECT_EQ(Label(kProgressImageId), "Image 1 of 3: A.png") << "from the first image on";
+  EXPECT_TRUE(Label(kProgressElapsedId).starts_with("Elapsed time: 0:00:0"))
+      << Label(kProgressElapsedId);
+  EXPECT_EQ(Label(kProgressRemainingId), "Remaining time: unknown");
+  EXPECT_LT(List()->GetSize().y, listBefore.y) << "the list makes room for the progress";
+  Click(wxID_OK);  // a second Convert (Enter) does nothing while the run is active
+  dialog_->AddDroppedFiles({"/pics/D.png"});
+  EXPECT_EQ(ListTexts().size(), 3u) << "the list is not edited during a run";
+
+  run.Step();
+  test::ProcessEventsUntil([&] { return Label(kProgressImageId) == "Image 2 of 3: B.png"; });
+  EXPECT_EQ(Label(kProgressImageId), "Image 2 of 3: B.png");
+  EXPECT_EQ(Control<wxGauge>(kProgressBarId)->GetValue(), 1);
+  EXPECT_EQ(Control<wxGauge>(kProgressBarId)->GetRange(), 3);
+  EXPECT_NE(Label(kProgressRemainingId), "Remaining time: unknown") << "known after an image";
+
+  wxTEST_DIALOG(
+      {
+        run.Step(2);
+        EXPECT_TRUE(WaitForRunEnd());
+      },
+      ExpectMessage("Conversion completed successfully."));
+  EXPECT_EQ(SettingsEnabled(), AllSettings(true));
+  EXPECT_FALSE(dialog_->FindWindow(kStopRunId)->IsShownOnScreen());
+  EXPECT_EQ(List()->GetSize(), listBefore) << "the list has its room back";
+}
+
+TEST_F(ConverterDialogTest, TheFolderQuestionAndTheRunsMessageComeInTheRunsOrder) {
+  SteppedRun run;
+  run.end = MakeResult(Status::kCannotOpenInput, {"/pics/C.png"});
+  std::vector<std::string> answers;  // as the run saw them, on its own thread
+  OpenReadyToConvert(run.Call([&](const ConversionCallbacks& callbacks) {
+    answers.push_back(callbacks.createFolder("create?") ? "yes" : "no");
+    answers.push_back(callbacks.createFolder("again?") ? "yes" : "no");
+  }));
+  run.Step(3);
+  wxTEST_DIALOG(
+      {
+        Click(wxID_OK);
+        EXPECT_TRUE(WaitForRunEnd());
+      },
+      ExpectMessage("create?", wxID_YES), ExpectMessage("again?", wxID_NO),
+      ExpectMessage("Cannot open input file /pics/C.png!"));
+  EXPECT_EQ(answers, (std::vector<std::string>{"yes", "no"}));
+}
+
+TEST_F(ConverterDialogTest, CancelStopsTheRunAfterTheCurrentImage) {
+  SteppedRun run;
+  OpenReadyToConvert(run.Call());
+  Click(wxID_OK);
+  run.Step();
+  test::ProcessEventsUntil([&] { return Label(kProgressImageId) == "Image 2 of 3: B.png"; });
+
+  Click(kStopRunId);
+  EXPECT_EQ(Label(kProgressRemainingId), "Stopping after this image...");
+  EXPECT_FALSE(dialog_->FindWindow(kStopRunId)->IsEnabled());
+  EXPECT_TRUE(dialog_->Converting()) << "the image under way is finished first";
+  test::DismissingModalHook noMessageExpected;  // a cancelled run has nothing to report
+  run.Step(2);
+  EXPECT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(run.stoppedAt, 2u);
+  EXPECT_TRUE(dialog_->IsShown()) << "the dialog stays open for another run";
+  EXPECT_EQ(SettingsEnabled(), AllSettings(true));
+}
+
+// Quit, the title bar's close and Escape, each while a run is active.
+TEST_F(ConverterDialogTest, ClosingDuringARunAsksWhetherToStopIt) {
+  const std::vector<std::pair<const char*, std::function<void(ConverterDialog*)>>> ways = {
+      {"Quit",
+       [](ConverterDialog* dialog) {
+         wxCommandEvent event(wxEVT_BUTTON, wxID_CANCEL);
+         event.SetEventObject(dialog->FindWindow(wxID_CANCEL));
+         dialog->FindWindow(wxID_CANCEL)->GetEventHandler()->ProcessEvent(event);
+       }},
+      {"close box", [](ConverterDialog* dialog) { dialog->Close(); }},
+      {"Escape",
+       [](ConverterDialog* dialog) {
+         wxKeyEvent key(wxEVT_CHAR_HOOK);
+         key.m_keyCode = WXK_ESCAPE;
+         key.SetEventObject(dialog);
+         dialog->GetEventHandler()->ProcessEvent(key);
+       }},
+  };
+  for (const auto& [way, close] : ways) {
+    SCOPED_TRACE(way);
+    EndlessRun run;
+    OpenReadyToConvert(run.Call());
+    Click(wxID_OK);
+    ASSERT_TRUE(dialog_->Converting());
+
+    wxTEST_DIALOG(close(dialog_), ExpectMessage(kStopRunQuestion, wxID_NO));
+    ProcessEvents();
+    EXPECT_TRUE(dialog_->IsShown()) << "No: the run goes on";
+    EXPECT_TRUE(dialog_->Converting());
+    EXPECT_FALSE(run.stopped);
+
+    wxTEST_DIALOG(close(dialog_), ExpectMessage(kStopRunQuestion, wxID_YES));
+    EXPECT_TRUE(WaitForRunEnd());
+    EXPECT_TRUE(run.stopped) << "Yes cancels the run";
+    ProcessEvents();
+    EXPECT_FALSE(dialog_->IsShown()) << "and the window closes once it has stopped";
+  }
+}
+
+TEST_F(ConverterDialogTest, ClosingWithoutARunAsksNothing) {
+  test::DismissingModalHook noQuestionExpected;
+  Click(wxID_CANCEL);
+  EXPECT_FALSE(dialog_->IsShown());
+}
+
+TEST_F(ConverterDialogTest, DestroyingTheDialogDuringARunCancelsAndJoinsIt) {
+  EndlessRun run;
+  OpenReadyToConvert(run.Call());
+  Click(wxID_OK);
+  ASSERT_TRUE(dialog_->Converting());
+  delete dialog_;  // as the program's end does, without the question
+  dialog_ = nullptr;
+  EXPECT_TRUE(run.stopped) << "the run's thread has ended";
+  ProcessEvents();  // calls the run had queued find nothing to do
+  Open(nullptr, Recorder());
+}
+
+// --- Real conversions of generated images.
+
+// An opaque RGB image with smooth gradients and fine stripes, so that both the PNG decoder and
+// the JPEG encoder have work to do.
+void WriteLargePng(const std::string& path, uint32_t width, uint32_t height) {
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      uint8_t* pixel = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+      pixel[0] = static_cast<uint8_t>(x * 255 / width);
+      pixel[1] = static_cast<uint8_t>(y * 255 / height);
+      pixel[2] = static_cast<uint8_t>(((x + y) % 7) * 36);
+    }
+  }
+  test::WriteRgb8Png(path, width, height, rgb);
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Large enough that a run takes a few seconds in an optimised build on two cores; builds with
+// sanitizers or without optimisation convert fewer.
+#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
+constexpr int kLargeImageCount = 8;
+#else
+constexpr int kLargeImageCount = 24;
+#endif
+constexpr uint32_t kLargeWidth = 3000;
+constexpr uint32_t kLargeHeight = 2000;
+
+class LargeRunTest : public ConverterDialogTest {
+ protected:
+  // `count` inputs in the temporary folder: copies of one generated image.
+  std::vector<std::string> LargeImages(int count) {
+    const std::string first = folder_.path() + "/image00.png";
+    WriteLargePng(first, kLargeWidth, kLargeHeight);
+    std::vector<std::string> paths = {first};
+    for (int i = 1; i < count; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "/image%02d.png", i);
+      paths.push_back(folder_.path() + name);
+      std::filesystem::copy_file(first, paths.back());
+    }
+    return paths;
+  }
+  void StartRealRun(const std::vector<std::string>& images, const std::string& output, bool batch) {
+    Open(nullptr, {});  // RunConversion itself
+    dialog_->AddInputFiles(images);
+    Edit(kQualityId)->ChangeValue("80");
+    if (batch) SetBatchMode(true);
+    Edit(kOutputPathId)->ChangeValue(wxString::FromUTF8(output));
+    Click(wxID_OK);
+  }
+
+  test::TempFolder folder_;
+};
+
+TEST_F(LargeRunTest, TheDialogStaysAliveAndShowsTheProgressOfALongRun) {
+  const std::vector<std::string> images = LargeImages(kLargeImageCount);
+  const std::string movie = folder_.path() + "/show.swf";
+  auto* banner = dialog_->FindWindow(kBannerId);
+  int paintsDuringRun = 0;
+  int ticksDuringRun = 0;
+  std::vector<std::string> imageLines;  // each new text of the progress line, in order
+
+  wxTEST_DIALOG(
+      {
+        StartRealRun(images, movie, false);
+        banner = dialog_->FindWindow(kBannerId);
+        banner->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) {
+          if (dialog_->Converting()) ++paintsDuringRun;
+          event.Skip();
+        });
+        ASSERT_TRUE(dialog_->Converting()) << "Convert returned while the run goes on";
+        imageLines.push_back(Label(kProgressImageId));
+        const bool ended = test::RunEventLoopUntil(
+            [&] { return !dialog_->Converting(); },
+            [&] {
+              if (!dialog_->Converting()) return;
+              ++ticksDuringRun;
+              banner->Refresh();  // asks for a paint, which only a live loop delivers
+              if (Label(kProgressImageId) != imageLines.back()) {
+                imageLines.push_back(Label(kProgressImageId));
+              }
+            },
+            std::chrono::milliseconds(20), std::chrono::seconds(50));
+        ASSERT_TRUE(ended) << "the run did not end in time";
+      },
+      ExpectMessage("Conversion completed successfully."));
+
+  const std::string count = std::to_string(kLargeImageCount);
+  EXPECT_EQ(imageLines.front(), "Image 1 of " + count + ": image00.png");
+  EXPECT_GE(imageLines.size(), 3u) << "the progress line advanced during the run";
+  const auto number = [](const std::string& line) { return std::atoi(line.c_str() + 6); };
+  for (size_t i = 1; i < imageLines.size(); ++i) {
+    EXPECT_LT(number(imageLines[i - 1]), number(imageLines[i])) << imageLines[i];
+  }
+  EXPECT_GE(ticksDuringRun, 10) << "a timer fired again and again during the run";
+  EXPECT_GE(paintsDuringRun, 1) << "the window was painted during the run";
+  EXPECT_EQ(ReadBytes(movie).substr(0, 3), "CWS");
+}
+
+TEST_F(LargeRunTest, CancelKeepsThePreviousMovieAndLeavesNoTemporaryFile) {
+  for (const bool batch : {false, true}) {
+    SCOPED_TRACE(batch ? "batch mode" : "one movie");
+    const std::vector<std::string> images = LargeImages(kLargeImageCount);
+    const std::string output = folder_.path() + (batch ? "/movies/" : "/show.swf");
+    // The movie a run near the end of the list would replace.
+    const std::string previous =
+        batch ? output + "image" + std::to_string(kLargeImageCount - 1) + ".swf" : output;
+    if (batch) std::filesystem::create_directory(output);
+    const std::string previousBytes = "CWS\x06 the movie of an earlier run";  // only a movie is replaced
+    test::WriteFileBytes(previous,
+                         std::vector<uint8_t>(previousBytes.begin(), previousBytes.end()));
+    std::vector<std::string> before = FolderNames(folder_.path());
+
+    test::DismissingModalHook noMessageExpected;  // a cancelled run has nothing to report
+    StartRealRun(images, output, batch);
+    const std::string first = Label(kProgressImageId);
+    EXPECT_TRUE(test::RunEventLoopUntil([&] { return Label(kProgressImageId) != first; }, [] {},
+                                        std::chrono::milliseconds(5), std::chrono::seconds(30)))
+        << "an image was done";
+    Click(kStopRunId);
+    EXPECT_TRUE(WaitForRunEnd(std::chrono::seconds(30)));
+
+    EXPECT_TRUE(ReadBytes(previous) == previousBytes) << "the earlier movie is untouched";
+    EXPECT_EQ(FolderNames(folder_.path()), before) << "nothing new beside the inputs";
+    if (batch) {
+      for (const std::string& name : FolderNames(output)) {
+        EXPECT_NE(name.front(), '.') << "temporary movie left behind: " << name;
+      }
+      EXPECT_LT(FolderNames(output).size(), static_cast<size_t>(kLargeImageCount));
+    }
+    std::filesystem::remove_all(output);
+    for (const std::string& image : images) std::filesystem::remove(image);
+  }
 }
 
 TEST_F(ConverterDialogTest, RealConvertWritesACompressedMovie) {
-  namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / "lumapress_dialog_convert_test";
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  WritePng(folder / "one.png", 8, 6);
-  WritePng(folder / "two.png", 8, 6);
-  const fs::path movie = folder / "show.swf";
+  test::TempFolder folder;
+  const std::string one = folder.path() + "/one.png";
+  const std::string two = folder.path() + "/two.png";
+  WriteLargePng(one, 8, 6);
+  WriteLargePng(two, 8, 6);
+  const std::string movie = folder.path() + "/show.swf";
 
-  Open(nullptr, {});  // the real driver under the progress dialog
-  dialog_->AddInputFiles({(folder / "one.png").string(), (folder / "two.png").string()});
-  Edit(kOutputPathId)->ChangeValue(wxString::FromUTF8(movie.string()));
-  wxTEST_DIALOG(Click(wxID_OK), ExpectMessage("Conversion completed successfully."));
-
-  ASSERT_TRUE(fs::exists(movie));
-  std::ifstream file(movie, std::ios::binary);
-  char signature[3] = {};
-  file.read(signature, 3);
-  EXPECT_EQ(std::string(signature, 3), "CWS") << "the movie is written compressed";
-  fs::remove_all(folder);
+  Open(nullptr, {});  // the real driver
+  dialog_->AddInputFiles({one, two});
+  Edit(kOutputPathId)->ChangeValue(wxString::FromUTF8(movie));
+  wxTEST_DIALOG(
+      {
+        Click(wxID_OK);
+        EXPECT_TRUE(WaitForRunEnd());
+      },
+      ExpectMessage("Conversion completed successfully."));
+  EXPECT_EQ(ReadBytes(movie).substr(0, 3), "CWS") << "the movie is written compressed";
 }
 
 }  // namespace

@@ -53,6 +53,10 @@ int main(int argc, char** argv) {
   // Listing the tests needs no display (the build lists them).
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
 
+#ifdef LUMAPRESS_GUI_TEXT_SCALE
+  // Text scaling as a desktop's large-text setting applies it; GTK reads it when it starts.
+  setenv("GDK_DPI_SCALE", LUMAPRESS_GUI_TEXT_SCALE, 1);
+#endif
   wxSetAssertHandler(FailOnAssert);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
     StartAfresh(originalArgv);

@@ -5,11 +5,20 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <span>
 #include <string>
+#include <thread>
+
+#include "app/conversion_thread.h"
 
 namespace lumapress::test {
 
@@ -66,6 +75,48 @@ inline void ProcessEvents() {
     wxTheApp->ProcessPendingEvents();
     wxYield();
   }
+}
+
+// A conversion call that reports an image every few milliseconds until a report returns false.
+class EndlessRun {
+ public:
+  ConversionCall Call() {
+    return [this](const ConversionSettings&, std::span<const std::string> paths,
+                  const ConversionCallbacks& callbacks) {
+      for (size_t done = 1;; ++done) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ConversionProgress report;
+        report.imagesDone = std::min(done, paths.size() - 1);
+        report.imageCount = paths.size();
+        if (!callbacks.progress(report)) break;
+      }
+      stopped = true;
+      return MakeResult(Status::kCancelled);
+    };
+  }
+  std::atomic<bool> stopped = false;
+};
+
+// Runs an event loop of its own, as the dialog's modal loop does, calling `tick` every
+// `interval` until `done` holds; false when `limit` passes first.
+template <typename Done, typename Tick>
+bool RunEventLoopUntil(Done done, Tick tick, std::chrono::milliseconds interval,
+                       std::chrono::seconds limit) {
+  wxEvtHandler owner;
+  wxTimer timer(&owner);
+  wxGUIEventLoop loop;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  bool finished = done();
+  owner.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    tick();
+    finished = done();
+    if (finished || std::chrono::steady_clock::now() > deadline) loop.Exit();
+  });
+  if (finished) return true;
+  timer.Start(static_cast<int>(interval.count()));
+  loop.Run();
+  timer.Stop();
+  return finished;
 }
 
 }  // namespace lumapress::test

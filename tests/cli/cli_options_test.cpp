@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "cli_options.h"
 #include "progress_bar.h"
+#include "support/temp_folder.h"
 
 namespace lumapress {
 namespace {
@@ -24,7 +27,7 @@ TEST(CliOptions, DefaultsMatchTheDialog) {
   EXPECT_GE(s.jobs, 1u);
   EXPECT_EQ(s.maxPixels, kDefaultMaxPixels);
   EXPECT_FALSE(s.renameCollisions);
-  EXPECT_EQ(parsed.options->inputs, std::vector<std::string>{"a.png"});
+  EXPECT_EQ(parsed.options->inputs, (std::vector<InputEntry>{{"a.png", "", 0}}));
 }
 
 TEST(CliOptions, EveryOptionReachesTheSettings) {
@@ -54,6 +57,42 @@ TEST(CliOptions, JobCountsOutOfRangeStayOutOfRange) {
     EXPECT_EQ(CheckOptions(*parsed.options).value_or("(none)"),
               "-j/--jobs: Please enter a number of jobs between 1 and 16.")
         << jobs;
+  }
+}
+
+TEST(CliOptions, PathsAndListsKeepTheirOrder) {
+  test::TempFolder folder;
+  const std::string first = folder.path() + "/first.txt", second = folder.path() + "/second.txt";
+  std::ofstream(first) << "b.png\nc.png\n";
+  std::ofstream(second) << "# more\ne.png\n";
+  const std::string secondOption = "--inputs-from=" + second;
+  const ParsedCommandLine parsed =
+      Parse({"a.png", "--inputs-from", first.c_str(), "d.png", "-o", "m.swf", secondOption.c_str(), "f.png"});
+  ASSERT_TRUE(parsed.options.has_value());
+  EXPECT_EQ(parsed.options->inputs, (std::vector<InputEntry>{{"a.png", "", 0},
+                                                             {"b.png", first, 1},
+                                                             {"c.png", first, 2},
+                                                             {"d.png", "", 0},
+                                                             {"e.png", second, 2},
+                                                             {"f.png", "", 0}}));
+}
+
+TEST(CliOptions, ListAloneAndEmptyList) {
+  test::TempFolder folder;
+  const std::string list = folder.path() + "/list.txt";
+  std::ofstream(list) << "# nothing yet\n";
+  const ParsedCommandLine parsed = Parse({"--inputs-from", list.c_str(), "-o", "m.swf"});
+  ASSERT_TRUE(parsed.options.has_value());
+  EXPECT_EQ(CheckOptions(*parsed.options).value_or(""), "Please add at least one input image first.");
+}
+
+TEST(CliOptions, ListThatCannotBeReadIsAUsageError) {
+  test::TempFolder folder;
+  const std::string missing = folder.path() + "/missing.txt";
+  for (const std::string& list : {missing, folder.path()}) {
+    const ParsedCommandLine parsed = Parse({"a.png", "-o", "m.swf", "--inputs-from", list.c_str()});
+    EXPECT_FALSE(parsed.options.has_value()) << list;
+    EXPECT_EQ(parsed.exitStatus, kExitUsage) << list;
   }
 }
 

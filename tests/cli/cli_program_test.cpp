@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,11 +24,6 @@ struct Outcome {
   std::string err;
 };
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -38,16 +34,17 @@ class CliProgramTest : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return folder_.path() + "/" + name; }
 
-  // Runs lumapress-cli without a terminal: stdin from /dev/null, output into files.
-  Outcome Run(const std::vector<std::string>& args) {
+  // Runs lumapress-cli without a terminal: stdin from `input` (/dev/null unless given), output
+  // into files.
+  Outcome Run(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
     std::string command = Quote(LUMAPRESS_CLI_PATH);
     for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " </dev/null >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
+    command += " <" + Quote(input) + " >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
     const int raw = std::system(command.c_str());
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = Slurp(Path("stdout.txt"));
-    outcome.err = Slurp(Path("stderr.txt"));
+    outcome.out = ReadFileText(Path("stdout.txt"));
+    outcome.err = ReadFileText(Path("stderr.txt"));
     return outcome;
   }
 
@@ -122,6 +119,71 @@ TEST_F(CliProgramTest, StoppedRunExitsWithOne) {
   EXPECT_FALSE(fs::exists(Path("m.swf")));
 }
 
+TEST_F(CliProgramTest, InputListsJoinTheCommandLineInOrder) {
+  Png("a.png", 1);
+  Png("b.png", 2, kRgba);
+  Png("c.png", 3);
+  std::ofstream(Path("list.txt")) << "# middle\n" << Path("b.png") << "\n\n";
+  std::ofstream(Path("stdin.txt")) << Path("c.png") << "\n";
+  const Outcome outcome = Run({"--verbose", "-o", Path("m.swf"), Path("a.png"), "--inputs-from",
+                               Path("list.txt"), "--inputs-from", "-"},
+                              Path("stdin.txt"));
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  const size_t a = outcome.out.find(Path("a.png") + ":"), b = outcome.out.find(Path("b.png") + ":"),
+               c = outcome.out.find(Path("c.png") + ":");
+  EXPECT_TRUE(a < b && b < c && c != std::string::npos) << outcome.out;
+  EXPECT_EQ(ReadSwfFile(Path("m.swf")).frameCount, 39);
+}
+
+TEST_F(CliProgramTest, BadListLineNamesTheListAndLine) {
+  Png("a.png", 1);
+  std::ofstream(Path("list.txt")) << Path("a.png") << "\n# skipped\n\n" << Path("missing.png") << "\n";
+  for (const bool batch : {false, true}) {
+    std::vector<std::string> args = {"-y", "-o", Path(batch ? "out" : "m.swf"), "--inputs-from", Path("list.txt")};
+    if (batch) args.push_back("-b");
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 1) << batch;
+    EXPECT_EQ(outcome.err, Path("list.txt") + ", line 4: Cannot open input file " + Path("missing.png") +
+                               "! (No such file or directory)\n")
+        << batch;
+    EXPECT_FALSE(fs::exists(Path("m.swf")));
+    EXPECT_FALSE(fs::exists(Path("out/missing.swf")));
+  }
+  std::ofstream(Path("stdin.txt")) << "\n" << Path("missing.png") << "\n";
+  const Outcome fromStdin = Run({"-o", Path("m.swf"), "--inputs-from", "-"}, Path("stdin.txt"));
+  EXPECT_EQ(fromStdin.status, 1);
+  EXPECT_EQ(fromStdin.err, "standard input, line 2: Cannot open input file " + Path("missing.png") +
+                               "! (No such file or directory)\n");
+}
+
+TEST_F(CliProgramTest, ListThatCannotBeReadIsAUsageError) {
+  const std::string input = Png("a.png", 1);
+  const Outcome outcome = Run({"-o", Path("m.swf"), input, "--inputs-from", Path("missing.txt")});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err, "Cannot read input list " + Path("missing.txt") + "!\n");
+  EXPECT_FALSE(fs::exists(Path("m.swf")));
+}
+
+// Far more images than a command line comfortably holds, all through one list, into one
+// movie of one frame per image.
+TEST_F(CliProgramTest, TenThousandImagesThroughAList) {
+  constexpr int kImages = 10000;
+  const std::vector<uint8_t> pixel = EncodePng(Rgb8Png(1, 1, std::vector<uint8_t>{10, 200, 30}));
+  fs::create_directory(Path("images"));
+  {
+    std::ofstream list(Path("list.txt"));
+    for (int i = 0; i < kImages; ++i) {
+      const std::string image = Path("images/image-with-a-longish-name-" + std::to_string(i) + ".png");
+      WriteFileBytes(image, pixel);
+      list << image << '\n';
+    }
+  }
+  const Outcome outcome =
+      Run({"--quiet", "-j", "1", "-d", "0.01", "-o", Path("m.swf"), "--inputs-from", Path("list.txt")});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(ReadSwfFile(Path("m.swf")).frameCount, kImages);
+}
+
 TEST_F(CliProgramTest, MissingFolderNeedsYesWithoutATerminal) {
   const std::string input = Png("a.png", 1);
   const Outcome refused = Run({"-b", "-o", Path("new/deeper"), input});
@@ -147,10 +209,10 @@ TEST_F(CliProgramTest, JobCountGivesByteIdenticalFiles) {
       batch.insert(batch.end(), inputs.begin(), inputs.end());
       ASSERT_EQ(Run(batch).status, 0);
     }
-    EXPECT_EQ(Slurp(Path("s1.swf")), Slurp(Path("s4.swf"))) << "quality " << quality;
+    EXPECT_EQ(ReadFileText(Path("s1.swf")), ReadFileText(Path("s4.swf"))) << "quality " << quality;
     for (uint32_t i = 0; i < 5; ++i) {
       const std::string name = "/i" + std::to_string(i) + ".swf";
-      EXPECT_EQ(Slurp(Path("b1") + name), Slurp(Path("b4") + name)) << name << " quality " << quality;
+      EXPECT_EQ(ReadFileText(Path("b1") + name), ReadFileText(Path("b4") + name)) << name << " quality " << quality;
     }
   }
 }

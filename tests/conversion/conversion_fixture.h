@@ -17,6 +17,7 @@ namespace lumapress::test {
 // question) and the questions asked, answered as told.
 struct RecordingUser {
   std::vector<std::string> messages;
+  std::vector<size_t> inputIndexes;  // for each message about one input, which one
   std::vector<std::string> questions;
   bool answer = true;
 };
@@ -46,6 +47,7 @@ class ConversionTest : public ::testing::Test {
     if (result_.ok()) return 0;
     if (result_.status != Status::kFolderDeclined && result_.status != Status::kCancelled) {
       user_.messages.push_back(result_.message);
+      if (result_.inputIndex != ConversionResult::kNoInput) user_.inputIndexes.push_back(result_.inputIndex);
     }
     return -1;
   }

@@ -149,10 +149,16 @@ TEST_F(OutputPreflightTest, MessagesReadAsTheUserWouldSayIt) {
   EXPECT_EQ(Convert(Paths({"d1/a.png", "d2/a.png"})), -1);
   EXPECT_EQ(result_.message, "The images " + Path("d1/a.png") + " and " + Path("d2/a.png") +
                                  " would both become the movie " + Path("out/a.swf") + "!");
+  EXPECT_EQ(result_.inputIndex, 1u) << "about the second of the two";
+  settings_.outputPath = Path("bx");
+  EXPECT_EQ(Convert(Paths({"bx/x.swf", "bx/x.png"})), -1);
+  EXPECT_EQ(result_.status, Status::kOutputIsInput);
+  EXPECT_EQ(result_.inputIndex, 0u) << "about the input that would be replaced";
   settings_.batchMode = false;
   settings_.outputPath = Path("notes.txt");
   EXPECT_EQ(Convert(Paths({"a.png"})), -1);
   EXPECT_EQ(result_.message, "The output " + Path("notes.txt") + " exists and is not a movie!");
+  EXPECT_EQ(result_.inputIndex, ConversionResult::kNoInput);
 }
 
 struct AcceptedCase {

@@ -17,14 +17,7 @@ constexpr char kPreviousMovie[] = "CWS\x06 previous movie";
 
 constexpr char kQuestion[] = "The specified output directory doesn't exist.\nWould you like to create it?";
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-size_t EntriesIn(const std::string& folder) {
-  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
+size_t EntriesIn(const std::string& folder) { return FolderEntries(folder).size(); }
 
 }  // namespace
 
@@ -34,7 +27,7 @@ TEST_F(ConversionTest, MissingSecondInputLeavesNoMovieAndKeepsTheOldOne) {
   const std::string missing = Path("missing.png");
   EXPECT_EQ(Convert({FlatPng("a.png", 4, 4, 1), missing, FlatPng("c.png", 4, 4, 2)}), -1);
   EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + missing + "! (No such file or directory)"});
-  EXPECT_EQ(Slurp(settings_.outputPath), kPreviousMovie);
+  EXPECT_EQ(ReadFileText(settings_.outputPath), kPreviousMovie);
   EXPECT_EQ(EntriesIn(folder_.path()), 3u);  // a.png, c.png, movie.swf: no temporary file
 }
 
@@ -86,12 +79,47 @@ TEST_F(ConversionTest, OversizedImageIsRefused) {
   EXPECT_FALSE(fs::exists(settings_.outputPath));
 }
 
+struct InputFaultCase {
+  const char* what;
+  bool batch;
+  unsigned jobs;
+};
+
+// Front ends that know where each input came from (a list file and line) hear which input a
+// message is about; messages about the output name no input.
+TEST_F(ConversionTest, MessagesAboutAnInputNameItsIndex) {
+  const InputFaultCase cases[] = {
+      {"single movie, one job", false, 1},
+      {"single movie, three jobs", false, 3},
+      {"batch, one job", true, 1},
+      {"batch, three jobs", true, 3},
+  };
+  const std::string a = FlatPng("a.png", 4, 4, 1), b = FlatPng("b.png", 4, 4, 2), d = FlatPng("d.png", 4, 4, 3);
+  std::ofstream(Path("fake.png")) << "not a png";
+  for (const InputFaultCase& c : cases) {
+    for (const std::string& bad : {Path("missing.png"), Path("fake.png")}) {
+      user_ = {};
+      settings_.batchMode = c.batch;
+      settings_.jobs = c.jobs;
+      settings_.outputPath = c.batch ? folder_.path() : Path("movie.swf");
+      EXPECT_EQ(Convert({a, b, bad, d}), -1) << c.what;
+      EXPECT_EQ(user_.messages.size(), 1u) << c.what;
+      EXPECT_EQ(user_.inputIndexes, std::vector<size_t>{2}) << c.what << ", " << bad;
+    }
+    user_ = {};
+    settings_.outputPath = c.batch ? Path("a.png/out") : Path("a.png/movie.swf");
+    EXPECT_EQ(Convert({a}), -1) << c.what;
+    EXPECT_EQ(user_.messages.size(), 1u) << c.what;
+    EXPECT_TRUE(user_.inputIndexes.empty()) << c.what << ": " << user_.messages[0];
+  }
+}
+
 TEST_F(ConversionTest, UnwritableOutputStopsWithWriteMessage) {
   std::ofstream(Path("plain")) << "a file, not a folder";
   settings_.outputPath = Path("plain/movie.swf");
   EXPECT_EQ(Convert({FlatPng("a.png", 4, 4, 1)}), -1);
   EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot write output file " + settings_.outputPath + "!"});
-  EXPECT_EQ(Slurp(Path("plain")), "a file, not a folder");
+  EXPECT_EQ(ReadFileText(Path("plain")), "a file, not a folder");
 }
 
 TEST_F(ConversionTest, FolderThatCannotBeCreatedStopsWithWriteMessage) {
@@ -152,7 +180,7 @@ TEST_F(ConversionTest, CancelFromProgressLeavesFilesAsAfterAFailure) {
             -1);
   EXPECT_EQ(seen, std::vector<size_t>{1});
   EXPECT_TRUE(user_.messages.empty());
-  EXPECT_EQ(Slurp(settings_.outputPath), kPreviousMovie);
+  EXPECT_EQ(ReadFileText(settings_.outputPath), kPreviousMovie);
 
   settings_.batchMode = true;
   settings_.outputPath = Path("out");
@@ -186,9 +214,9 @@ TEST_F(ConversionTest, BatchNameOfANonPngInputNeverReplacesIt) {
   settings_.batchMode = true;
   // A PNG whose name ends in .swf, in the output folder itself.
   fs::copy_file(FlatPng("a.png", 4, 4, 1), Path("clip.swf"));
-  const std::string before = Slurp(Path("clip.swf"));
+  const std::string before = ReadFileText(Path("clip.swf"));
   EXPECT_EQ(Convert({Path("clip.swf")}), 0);
-  EXPECT_EQ(Slurp(Path("clip.swf")), before);
+  EXPECT_EQ(ReadFileText(Path("clip.swf")), before);
   EXPECT_EQ(ReadSwfFile(Path("clip.swf.swf")).frameCount, 13);
 }
 

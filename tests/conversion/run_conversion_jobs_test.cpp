@@ -16,9 +16,7 @@ namespace {
 // More images than the workers may run ahead of the committed movie with two jobs.
 constexpr size_t kManyImages = 14;
 
-size_t EntriesIn(const std::string& folder) {
-  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
+size_t EntriesIn(const std::string& folder) { return FolderEntries(folder).size(); }
 
 }  // namespace
 

@@ -21,11 +21,6 @@ constexpr int kEnd = 0, kShowFrame = 1, kDefineShape = 2, kPlaceObject = 4, kSet
               kDoAction = 12, kLossless = 20, kJpeg2 = 21, kRemoveObject2 = 28, kJpeg3 = 35,
               kLossless2 = 36, kDefineSprite = 39;
 
-std::vector<uint8_t> FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 uint16_t U16(const std::vector<uint8_t>& body, size_t at) { return body[at] | (body[at + 1] << 8); }
 
 // Expected tags of one image: bitmap, shape, [RemoveObject2], PlaceObject, frames.
@@ -331,7 +326,7 @@ TEST_F(ConversionTest, JobCountDoesNotChangeTheFiles) {
     settings_.jobs = 3;
     settings_.outputPath = Path("three.swf");
     ASSERT_EQ(Convert(inputs), 0);
-    EXPECT_EQ(FileBytes(Path("one.swf")), FileBytes(Path("three.swf")));
+    EXPECT_EQ(ReadFileBytes(Path("one.swf")), ReadFileBytes(Path("three.swf")));
 
     settings_.batchMode = true;
     settings_.jobs = 1;
@@ -341,7 +336,7 @@ TEST_F(ConversionTest, JobCountDoesNotChangeTheFiles) {
     settings_.outputPath = Path("b3");
     ASSERT_EQ(Convert(inputs), 0);
     for (const char* name : {"a.swf", "b.swf", "c.swf", "d.swf"}) {
-      EXPECT_EQ(FileBytes(Path("b1/") + name), FileBytes(Path("b3/") + name)) << name;
+      EXPECT_EQ(ReadFileBytes(Path("b1/") + name), ReadFileBytes(Path("b3/") + name)) << name;
     }
     settings_.batchMode = false;
   }

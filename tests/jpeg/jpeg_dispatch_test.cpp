@@ -147,39 +147,43 @@ class ForcedClass {
 
 constexpr char kNoFile[] = "/nonexistent/lumapress/jpeg.conf";
 
-int ClassOfNewRecord() {
-  JPEG_PROPERTIES record{};
-  InitProperties(record);
-  const int processorClass = record.workingState.ops.processorClass;
-  const JpegOpsSet set = record.workingState.ops.set;
-  EXPECT_EQ(set, ClassUsesVectorArithmetic(processorClass) ? JpegOpsSet::kVector : JpegOpsSet::kPlain);
-  EXPECT_EQ(record.workingState.ops.instructionSet, FastestInstructionSet());
-  ReleaseProperties(record);
-  return processorClass;
-}
-
-TEST(JpegDispatchTest, InitPropertiesTakesTheForcedClass) {
+TEST(JpegDispatchTest, DecidedClassIsTheForcedOneOrThisProcessors) {
   const int own = ClassifyProcessor(IdentifyProcessor());
+  const SettingFile file("USECPU=0\n");
+  const std::string filePath = file.Path();
   const struct {
     const char* environment;
+    const char* configPath;
     int expected;
-  } cases[] = {{"0", 0}, {"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}, {"5", 5}, {"6", 6},
-               {"7", own}, {"-1", own}, {nullptr, own}};
+  } cases[] = {{"0", kNoFile, 0}, {"3", kNoFile, 3}, {"6", kNoFile, 6}, {"7", kNoFile, own},
+               {"-1", kNoFile, own}, {nullptr, kNoFile, own}, {nullptr, filePath.c_str(), 0},
+               {"5", filePath.c_str(), 5}};
   for (const auto& c : cases) {
-    ForcedClass forced(c.environment, kNoFile);
-    EXPECT_EQ(ClassOfNewRecord(), c.expected) << (c.environment ? c.environment : "unset");
+    ForcedClass forced(c.environment, c.configPath);
+    EXPECT_EQ(DecideProcessorClass(), c.expected) << (c.environment ? c.environment : "unset");
   }
 }
 
-TEST(JpegDispatchTest, InitPropertiesReadsTheSettingFile) {
-  const SettingFile file("USECPU=0\n");
-  {
-    ForcedClass forced(nullptr, file.Path());
-    EXPECT_EQ(ClassOfNewRecord(), 0);
-  }
-  {
-    ForcedClass forced("5", file.Path());
-    EXPECT_EQ(ClassOfNewRecord(), 5);
+// The class is decided once, when the process makes its first record; a record's arithmetic
+// follows it. Run in a fresh process, where no record was made yet.
+TEST(JpegDispatchTest, EveryRecordOfAProcessTakesTheClassDecidedAtTheFirst) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto classOfRecords = [] {
+    int classes[2];
+    for (int& processorClass : classes) {
+      JPEG_PROPERTIES record{};
+      InitProperties(record);
+      processorClass = record.workingState.ops.processorClass;
+      const bool vector = record.workingState.ops.set == JpegOpsSet::kVector;
+      ReleaseProperties(record);
+      if (vector != ClassUsesVectorArithmetic(processorClass)) std::exit(100);
+      setenv(kUseCpuEnvironment, "6", 1);  // too late for this process
+    }
+    std::exit(classes[0] == classes[1] ? classes[0] : 101);
+  };
+  for (const int processorClass : {1, 4}) {
+    ForcedClass forced(std::to_string(processorClass).c_str(), kNoFile);
+    EXPECT_EXIT(classOfRecords(), ::testing::ExitedWithCode(processorClass), "");
   }
 }
 
@@ -188,10 +192,10 @@ TEST(JpegDispatchTest, EveryClassEncodesLikeThePortableCodeOfItsArithmetic) {
   const int width = 45, height = 37;
   const auto rgb = test::MakePhotoLikeRgb(width, height, 7);
   for (int processorClass = 0; processorClass < kJpegProcessorClassCount; ++processorClass) {
-    ForcedClass forced(std::to_string(processorClass).c_str(), kNoFile);
     std::vector<uint8_t> buffer(JpegWorstCaseSize(width, height));
     JPEG_PROPERTIES record{};
     InitProperties(record);
+    record.workingState.ops = MakeJpegOpsForClass(processorClass);
     test::SetUpSwfStyleRecord(record, rgb.data(), width, height, 3, 80, buffer.data(), buffer.size());
     ASSERT_EQ(EncodeImage(record, kJpegModeBuffer), 0);
     buffer.resize(size_t(record.jpegBufferSize));

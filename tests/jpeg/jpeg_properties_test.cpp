@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "jpeg/jpeg_properties.h"
 #include "jpeg_test_record.h"
@@ -12,36 +14,34 @@
 namespace lumapress {
 namespace {
 
-TEST(JpegPropertiesTest, InitPropertiesSetsEveryDefault) {
+// The defaults are what a caller leaves out: a record given only the pixels, the buffer and
+// the sizes reads three-byte BGR pixels into a YCbCr frame at quality 75, exactly as a record
+// that states RGB pixels of the same picture and that quality.
+TEST(JpegPropertiesTest, DefaultsMakeAYCbCrFrameOfQuality75FromBgr) {
+  const int width = 24, height = 18;
+  const std::vector<uint8_t> rgb = test::MakePhotoLikeRgb(width, height, 3);
+  std::vector<uint8_t> bgr = rgb;
+  for (size_t i = 0; i + 2 < bgr.size(); i += 3) std::swap(bgr[i], bgr[i + 2]);
+  std::vector<uint8_t> buffer(JpegWorstCaseSize(width, height));
   JPEG_PROPERTIES record{};
   ASSERT_EQ(InitProperties(record), 0);
-  EXPECT_EQ(record.useWorkingState, 0u);
-  EXPECT_EQ(record.pixels, nullptr);
-  EXPECT_EQ(record.pixelWidth, 0);
-  EXPECT_EQ(record.pixelHeight, 0);
-  EXPECT_EQ(record.pixelPadBytes, 0);
-  EXPECT_EQ(record.pixelChannels, 3);
-  EXPECT_EQ(record.pixelColor, 2);
-  EXPECT_EQ(record.pixelSubsampling, 0);
-  EXPECT_EQ(record.jpegFileName, nullptr);
-  EXPECT_EQ(record.jpegBuffer, nullptr);
-  EXPECT_EQ(record.jpegBufferSize, 0);
-  EXPECT_EQ(record.jpegWidth, 0);
-  EXPECT_EQ(record.jpegHeight, 0);
-  EXPECT_EQ(record.jpegChannels, 3);
-  EXPECT_EQ(record.jpegColor, 3);
-  EXPECT_EQ(record.jpegSubsampling, 1);
-  EXPECT_EQ(record.thumbnailWidth, 0);
-  EXPECT_EQ(record.thumbnailHeight, 0);
-  EXPECT_EQ(record.colorConversion, 1);
-  EXPECT_EQ(record.upsampling, 1);
-  EXPECT_EQ(record.quality, 75);
-  EXPECT_EQ(record.workingState.mode, -1);
-  EXPECT_EQ(record.workingState.dctVariant, 1);
-  EXPECT_EQ(record.workingState.ops.set, ClassUsesVectorArithmetic(record.workingState.ops.processorClass)
-                                            ? JpegOpsSet::kVector
-                                            : JpegOpsSet::kPlain);
+  record.pixels = bgr.data();
+  record.pixelWidth = record.jpegWidth = width;
+  record.pixelHeight = record.jpegHeight = height;
+  record.jpegBuffer = buffer.data();
+  record.jpegBufferSize = static_cast<int32_t>(buffer.size());
+  ASSERT_EQ(EncodeImage(record, kJpegModeBuffer), 0);
+  buffer.resize(static_cast<size_t>(record.jpegBufferSize));
   EXPECT_EQ(ReleaseProperties(record), 0);
+
+  test::SwfStyleRecord stated(rgb, width, height, 3, 75, JpegWorstCaseSize(width, height));
+  ASSERT_EQ(EncodeImage(stated.record, kJpegModeBuffer), 0);
+  EXPECT_EQ(buffer, stated.Written());
+  const test::DecodedJpeg decoded = test::DecodeJpeg(buffer);
+  ASSERT_TRUE(decoded.ok) << decoded.error;
+  EXPECT_EQ(decoded.frameComponents, 3);
+  EXPECT_EQ(decoded.width, width);
+  EXPECT_EQ(decoded.height, height);
 }
 
 TEST(JpegPropertiesTest, EncodeOnFreshRecordIsRefused) {

@@ -217,14 +217,6 @@ std::vector<uint8_t> EncodePng(const TestPng& source) {
   return out;
 }
 
-void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
-  FilePtr file(std::fopen(path.c_str(), "wb"));
-  if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
-      std::fclose(file.release()) != 0) {
-    throw std::runtime_error("cannot write " + path);
-  }
-}
-
 void WritePngFile(const std::string& path, const TestPng& source) {
   WriteFileBytes(path, EncodePng(source));
 }

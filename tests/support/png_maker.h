@@ -12,6 +12,8 @@
 // Test images written with libpng's writer: any colour type and bit depth, palettes, tRNS, gAMA
 // and Adam7 interlacing, to memory or to a file; plus chunk-level tools for building broken
 // files. Writer failures throw std::runtime_error with libpng's message.
+#include "support/files.h"
+
 namespace lumapress::test {
 
 // PNG colour types, as in the IHDR chunk.
@@ -72,8 +74,7 @@ TestPng Rgba8Png(uint32_t width, uint32_t height, std::span<const uint8_t> rgba)
 // The complete PNG file for `source`.
 std::vector<uint8_t> EncodePng(const TestPng& source);
 
-// Writes `bytes` (or the PNG for `source`) to `path`, replacing any file there.
-void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
+// Writes the PNG for `source` to `path`, replacing any file there.
 void WritePngFile(const std::string& path, const TestPng& source);
 void WriteRgb8Png(const std::string& path, uint32_t width, uint32_t height,
                   std::span<const uint8_t> rgb);

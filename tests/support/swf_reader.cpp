@@ -18,17 +18,6 @@ constexpr uint8_t kCodeActionPush = 0x96;
 
 }  // namespace
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) Fail("cannot open " + path);
-  std::vector<uint8_t> bytes(static_cast<size_t>(in.tellg()));
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
-    Fail("cannot read " + path);
-  }
-  return bytes;
-}
-
 uint32_t SwfBitReader::ReadUB(int count) {
   if (count < 0 || count > 32) Fail("bad field width");
   if (bitPosition_ + static_cast<size_t>(count) > bytes_.size() * 8) Fail("bit field past end");

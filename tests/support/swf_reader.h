@@ -10,15 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+
 namespace lumapress::test {
 
 class SwfFormatError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-// Whole file contents; throws SwfFormatError when the file cannot be read.
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
 // Reads SWF fields: bit fields most significant bit first, integers little-endian. Byte reads
 // need an aligned reader (call Align after bit fields, as SWF does).

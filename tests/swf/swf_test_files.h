@@ -24,14 +24,7 @@ class ScratchDir {
  public:
   std::string Path(const std::string& name) const { return (Root() / name).string(); }
   // Names of the entries in the folder, sorted.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Root())) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> Entries() const { return FolderEntries(folder_.path()); }
 
  private:
   std::filesystem::path Root() const { return folder_.path(); }

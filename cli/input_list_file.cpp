@@ -1,0 +1,78 @@
+#include "input_list_file.h"
+
+#include <memory>
+
+namespace lumapress {
+namespace {
+
+constexpr char kCannotReadList[] = "Cannot read input list %s!";
+constexpr char kStandardInputName[] = "standard input";
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileOwner = std::unique_ptr<std::FILE, FileCloser>;
+
+bool IsBlank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+
+// The whole stream; nothing on a read error (a folder, a device that fails).
+std::optional<std::string> ReadAll(std::FILE* file) {
+  std::string text;
+  char buffer[64 * 1024];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  if (std::ferror(file)) return std::nullopt;
+  return text;
+}
+
+std::string ShownName(const std::string& listName) {
+  return listName == kStandardInputList ? kStandardInputName : listName;
+}
+
+}  // namespace
+
+std::vector<InputEntry> ParseInputList(std::string_view text, const std::string& listName) {
+  std::vector<InputEntry> entries;
+  size_t lineNumber = 0;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    ++lineNumber;
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (IsBlank(line) || line.starts_with('#')) continue;
+    entries.push_back({std::string(line), listName, lineNumber});
+  }
+  return entries;
+}
+
+std::optional<std::vector<InputEntry>> ReadInputList(const std::string& listName, std::FILE* standardInput) {
+  std::optional<std::string> text;
+  if (listName == kStandardInputList) {
+    text = ReadAll(standardInput);
+  } else if (FileOwner file{std::fopen(listName.c_str(), "rb")}) {
+    text = ReadAll(file.get());
+  }
+  if (!text) return std::nullopt;
+  return ParseInputList(*text, listName);
+}
+
+std::string CannotReadListMessage(const std::string& listName) {
+  std::string message = kCannotReadList;
+  message.replace(message.find("%s"), 2, ShownName(listName));
+  return message;
+}
+
+std::string EntryLocation(const InputEntry& entry) {
+  if (entry.listName.empty()) return {};
+  return ShownName(entry.listName) + ", line " + std::to_string(entry.line) + ": ";
+}
+
+std::vector<std::string> EntryPaths(std::span<const InputEntry> entries) {
+  std::vector<std::string> paths;
+  paths.reserve(entries.size());
+  for (const InputEntry& entry : entries) paths.push_back(entry.path);
+  return paths;
+}
+
+}  // namespace lumapress
