@@ -6,20 +6,20 @@
 
 namespace lumapress {
 
-PathParts SplitPath(std::string_view path) {
+PathParts SplitPath(std::string_view path, PathStyle style) {
   PathParts parts;
-  const size_t slash = path.rfind('/');
-  const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-  parts.folder = std::string(path.substr(0, nameStart));
-  const std::string_view last = path.substr(nameStart);
+  parts.drive = std::string(DrivePart(path, style));
+  const std::string_view last = LastComponent(path, style);
+  const size_t nameStart = path.size() - last.size();
+  parts.folder = std::string(path.substr(parts.drive.size(), nameStart - parts.drive.size()));
   const size_t dot = last.rfind('.');
   parts.name = std::string(last.substr(0, dot));
   if (dot != std::string_view::npos) parts.extension = std::string(last.substr(dot));
   return parts;
 }
 
-std::string ItemDisplayText(std::string_view path) {
-  const PathParts parts = SplitPath(path);
+std::string ItemDisplayText(std::string_view path, PathStyle style) {
+  const PathParts parts = SplitPath(path, style);
   return parts.name + parts.extension + " (" + parts.drive + parts.folder + ")";
 }
 

@@ -7,20 +7,23 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/path_rules.h"
+
 namespace lumapress {
 
-// A path cut the way the list shows it: drive (always empty here), folder with its final
-// separator, file name, and extension from the last dot of the last component.
+// A path cut the way the list shows it: drive ("C:" on Windows, else empty), folder with its
+// final separator, file name, and extension from the last dot of the last component.
 struct PathParts {
   std::string drive;
   std::string folder;
   std::string name;
   std::string extension;
 };
-PathParts SplitPath(std::string_view path);
+PathParts SplitPath(std::string_view path, PathStyle style = kNativePathStyle);
 
-// "sun.png (/home/ann/pics/)": name and extension, then drive and folder in parentheses.
-std::string ItemDisplayText(std::string_view path);
+// "sun.png (/home/ann/pics/)", "sun.png (C:\pics\)": name and extension, then drive and
+// folder in parentheses.
+std::string ItemDisplayText(std::string_view path, PathStyle style = kNativePathStyle);
 
 // True when the path ends in ".png" in any case.
 bool HasPngExtension(std::string_view path);

@@ -8,4 +8,4 @@ add_library(lumapress_app_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/output_path.cpp
   ${CMAKE_CURRENT_LIST_DIR}/run_progress.cpp)
 target_include_directories(lumapress_app_logic PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(lumapress_app_logic PUBLIC lumapress_core)
+target_link_libraries(lumapress_app_logic PUBLIC lumapress_platform)

@@ -29,9 +29,8 @@ std::string OutputPathForMode(std::string_view text, bool batchMode) {
   return result;
 }
 
-std::string WithDefaultExtension(std::string_view path, std::string_view extension) {
-  const size_t slash = path.rfind('/');
-  const std::string_view last = path.substr(slash == std::string_view::npos ? 0 : slash + 1);
+std::string WithDefaultExtension(std::string_view path, std::string_view extension, PathStyle style) {
+  const std::string_view last = LastComponent(path, style);
   std::string result(path);
   if (!last.empty() && last.find('.') == std::string_view::npos) result += extension;
   return result;

@@ -3,14 +3,15 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli_options.h"
 #include "lumapress/convert.h"
+#include "platform/file_system.h"
 #include "progress_bar.h"
 #include "stop_signals.h"
 #include "terminal_user.h"
@@ -35,11 +36,10 @@ void PrintSummary(const std::vector<ConversionProgress>& images) {
     ++it->second.images;
   }
   for (const std::string& path : order) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
+    const std::optional<uint64_t> size = FileSize(path);
     std::printf("%s: %zu image%s, %u frames, %llu bytes\n", path.c_str(), movies[path].images,
                 movies[path].images == 1 ? "" : "s", movies[path].frames,
-                error ? 0ull : static_cast<unsigned long long>(size));
+                static_cast<unsigned long long>(size.value_or(0)));
   }
 }
 

@@ -5,38 +5,13 @@
 #include <filesystem>
 #include <system_error>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
+#include "platform/file_system.h"
 #include "swf/stdio_file.h"
 
 namespace lumapress {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The absolute, normalised spelling of a path, with the links of its existing part followed.
-std::string NormalPath(const std::string& path) {
-  std::error_code error;
-  fs::path absolute = fs::absolute(path, error);
-  if (error) absolute = path;
-  fs::path normal = fs::weakly_canonical(absolute, error);
-  if (error) normal = absolute.lexically_normal();
-  return normal.string();
-}
-
-// The key of an existing file: its device and inode where the system has them.
-std::string ExistingFileKey(const std::string& path) {
-#ifndef _WIN32
-  struct stat facts {};
-  if (::stat(path.c_str(), &facts) == 0) {
-    return "inode:" + std::to_string(static_cast<unsigned long long>(facts.st_dev)) + ":" +
-           std::to_string(static_cast<unsigned long long>(facts.st_ino));
-  }
-#endif
-  return "path:" + NormalPath(path);
-}
 
 FileFacts::Kind KindOf(fs::file_type type) {
   switch (type) {
@@ -51,27 +26,26 @@ FileFacts::Kind KindOf(fs::file_type type) {
 
 FileFacts InspectPath(const std::string& path) {
   FileFacts facts;
+  const fs::path native = NativePath(path);
   std::error_code error;
-  facts.isLink = fs::is_symlink(fs::symlink_status(path, error));
-  const fs::file_status target = fs::status(path, error);
-  facts.kind = KindOf(target.type());
+  facts.isLink = fs::is_symlink(fs::symlink_status(native, error));
+  facts.kind = KindOf(fs::status(native, error).type());
   if (facts.kind == FileFacts::Kind::kMissing && facts.isLink) facts.kind = FileFacts::Kind::kDanglingLink;
-  if (facts.kind == FileFacts::Kind::kMissing || facts.kind == FileFacts::Kind::kDanglingLink) {
-    facts.key = "path:" + NormalPath(path);
-    facts.writePath = path;
-    return facts;
-  }
-  facts.key = ExistingFileKey(path);
   facts.writePath = path;
-  if (facts.isLink) {
-    const fs::path target = fs::canonical(path, error);
-    if (!error) facts.writePath = target.string();
+  if (const std::optional<std::string> identity = FileIdentity(path)) {
+    facts.key = "file:" + *identity;
+  } else {
+    facts.key = "path:" + ComparablePath(path);
+  }
+  if (facts.isLink && facts.kind != FileFacts::Kind::kDanglingLink) {
+    const fs::path target = fs::canonical(native, error);
+    if (!error) facts.writePath = Utf8Path(target);
   }
   return facts;
 }
 
 bool HoldsMovieOrNothing(const std::string& path) {
-  UniqueFile file(std::fopen(path.c_str(), "rb"));
+  UniqueFile file(OpenFile(path, "rb"));
   if (!file) return false;
   std::array<char, 3> signature{};
   const size_t count = std::fread(signature.data(), 1, signature.size(), file.get());

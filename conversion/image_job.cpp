@@ -6,6 +6,7 @@
 #include <new>
 
 #include "conversion/png_header.h"
+#include "platform/file_system.h"
 #include "swf/stdio_file.h"
 
 namespace lumapress {
@@ -58,7 +59,7 @@ void TakeBitmapResult(BitmapResult result, ImageJob& job) {
 void OpenImageFile(const std::string& path, uint64_t maxPixels, UniqueFile& file, PngReader& reader,
                    ImageJob& job) {
   errno = 0;
-  file.reset(std::fopen(path.c_str(), "rb"));
+  file.reset(OpenFile(path, "rb"));
   if (!file) {
     job.status = Status::kCannotOpenInput;
     if (errno != 0) job.reason = std::strerror(errno);

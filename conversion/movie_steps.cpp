@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
+#include "platform/file_system.h"
+#include "platform/path_rules.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress {
@@ -26,6 +26,7 @@ MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::str
   const uint64_t frames = uint64_t{framesPerImage} * imageCount;
   const auto frameCount = static_cast<int32_t>(std::min<uint64_t>(frames, INT32_MAX));
   if (!writer.OpenCompressedMovie(path, frameCount)) return MovieStart::kCannotCreate;
+  SetHidden(path, true);
   writer.SetBackgroundColor(kWhite, kWhite, kWhite);
   if (!controlFilePath.empty()) {
     const int32_t spriteId = writer.DefineLoaderSprite(controlFilePath);
@@ -65,15 +66,12 @@ bool MovieFits(int64_t writtenBytes, uint64_t moreBytes, int64_t limit) {
 }
 
 bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath) {
-  std::error_code error;
-  std::filesystem::rename(temporaryPath, moviePath, error);
-  if (error) DiscardMovie(temporaryPath);
-  return !error;
+  SetHidden(temporaryPath, false);
+  if (RenameReplacing(temporaryPath, moviePath)) return true;
+  DiscardMovie(temporaryPath);
+  return false;
 }
 
-void DiscardMovie(const std::string& temporaryPath) {
-  std::error_code error;
-  std::filesystem::remove(temporaryPath, error);
-}
+void DiscardMovie(const std::string& temporaryPath) { RemoveFile(temporaryPath); }
 
 }  // namespace lumapress

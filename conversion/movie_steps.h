@@ -20,9 +20,10 @@ enum class MovieStart {
   kControlPathTooLong  // the control-file path does not fit an ActionPush
 };
 
-// Creates the movie at `path`, compressed as it is written, and writes its opening: white
-// background, and with a control file the loader sprite on depth 65535 and "numfiles" set to
-// `imageCount`. The movie will hold `imageCount` images of `framesPerImage` frames each.
+// Creates the movie at `path` (a TemporaryMovie's file), hidden from folder listings and
+// compressed as it is written, and writes its opening: white background, and with a control
+// file the loader sprite on depth 65535 and "numfiles" set to `imageCount`. The movie will
+// hold `imageCount` images of `framesPerImage` frames each.
 MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::string& controlFilePath,
                       size_t imageCount, uint32_t framesPerImage);
 
@@ -48,7 +49,8 @@ uint64_t CertainImageBytes(const PreparedBitmap& bitmap, uint32_t frames);
 // `limit`. False means the movie cannot be written.
 bool MovieFits(int64_t writtenBytes, uint64_t moreBytes, int64_t limit = kMaxMovieBytes);
 
-// Moves the finished movie at `temporaryPath` to `moviePath`. False when that fails.
+// Shows the finished movie at `temporaryPath` and moves it to `moviePath` in one step. False
+// (the temporary movie removed) when that fails.
 bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath);
 
 // Removes a temporary movie that will not be committed.

@@ -5,6 +5,7 @@
 
 #include "conversion/file_identity.h"
 #include "conversion/output_paths.h"
+#include "platform/path_rules.h"
 
 namespace lumapress {
 namespace {
@@ -86,7 +87,7 @@ ConversionResult PlanOutputs(const ConversionSettings& settings, std::span<const
     movies.push_back({settings.outputPath, facts.writePath});
     return MakeResult(Status::kOk);
   }
-  const std::string folder = WithTrailingSlash(settings.outputPath);
+  const std::string folder = WithTrailingSeparator(settings.outputPath);
   movies.reserve(inputs.size());
   for (size_t i = 0; i < inputs.size(); ++i) {
     const std::string named = BatchMoviePath(folder, inputs[i]);

@@ -16,6 +16,8 @@
 #include "conversion/temporary_movie.h"
 #include "conversion/work_estimate.h"
 #include "lumapress/convert.h"
+#include "platform/file_system.h"
+#include "platform/path_rules.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress {
@@ -37,11 +39,6 @@ struct ImageSlot {
   std::string diagnostics;                // batch: the movie writer's diagnostic lines
 };
 
-// Inputs that are not regular files (pipes, devices) can be read only once, by the conversion.
-bool IsRegularFile(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
 
 // One conversion: images are prepared on the pipeline's workers and committed here, on the
 // caller's thread, strictly in list order, so files, messages and progress do not depend on
@@ -60,7 +57,7 @@ class ConversionRun {
         cancellation_(callbacks.cancelRequested),
         frames_(FramesForImage(settings.delaySeconds, settings.framesPerSecond)),
         frameRate_(static_cast<int32_t>(settings.framesPerSecond)),
-        batchFolder_(settings.batchMode ? WithTrailingSlash(settings.outputPath) : std::string()),
+        batchFolder_(settings.batchMode ? WithTrailingSeparator(settings.outputPath) : std::string()),
         slots_(inputs.size()) {}
 
   ~ConversionRun() { Abandon(); }
@@ -129,7 +126,7 @@ class ConversionRun {
   ConversionResult AskForBatchFolderEarly() {
     if (PathExists(MovieFolder())) {
       writesAllowed_ = true;
-    } else if (settings_.jobs > 1 && IsRegularFile(inputs_[0]) &&
+    } else if (settings_.jobs > 1 && IsRegularFile(inputs_[0]) &&  // a pipe is read only once
                CheckImageOpens(inputs_[0], settings_.maxPixels).status == Status::kOk) {
       if (auto checked = CheckOutputFolder(movies_[0].path); !checked.ok()) {
         return checked;
@@ -277,8 +274,8 @@ class ConversionRun {
 
   // The folder that must exist before `moviePath` can be written.
   std::string MovieFolder(const std::string& moviePath = {}) const {
-    if (settings_.batchMode) return ResolvedFolder(batchFolder_.substr(0, batchFolder_.size() - 1), true);
-    return ResolvedFolder(FolderPart(moviePath), moviePath.find('/') != std::string::npos);
+    // The batch folder ends in a separator: the folder is the text before it.
+    return ContainingFolder(settings_.batchMode ? batchFolder_ : moviePath);
   }
 
   // The folder question, while this run has not created the folder. Every movie before this
@@ -307,7 +304,7 @@ class ConversionRun {
   void RemoveCreatedFolders() {
     for (auto folder = createdFolders_.rbegin(); folder != createdFolders_.rend(); ++folder) {
       std::error_code error;
-      std::filesystem::remove(*folder, error);  // only an empty folder is removed
+      std::filesystem::remove(NativePath(*folder), error);  // only an empty folder is removed
     }
     createdFolders_.clear();
   }
@@ -319,7 +316,7 @@ class ConversionRun {
   const CancellationCheck cancellation_;
   const uint32_t frames_;
   const int32_t frameRate_;
-  const std::string batchFolder_;  // batch mode: outputPath with a trailing '/'
+  const std::string batchFolder_;  // batch mode: outputPath ending in a separator
   bool folderCreated_ = false;
   std::vector<std::string> createdFolders_;  // top down
   bool writesAllowed_ = false;

@@ -1,18 +1,19 @@
 #pragma once
 
-#include <cstdio>
 #include <span>
 #include <string>
+
+#include "platform/file_system.h"
 
 namespace lumapress {
 
 // The file a movie is written into before it takes its name: in the movie's folder, so the
 // finished movie can be renamed over the old one at once, under a short name of its own
 // pattern, ".lumapress-<hash of the movie's name>-<unique>.part" (41 bytes, so any movie name
-// the system allows works). It is created exclusively and holds an advisory lock (flock) for
-// as long as the object lives: a later run tells a killed run's leftovers, which nothing
-// holds, from the files of a conversion still running. (Windows has no flock: there the file
-// is held open, which keeps other processes from removing it.)
+// the system allows works). It is created exclusively and held for as long as the object
+// lives (HeldFile: an flock, or on Windows a handle that shares no deletion): a later run
+// tells a killed run's leftovers, which nothing holds, from the files of a conversion still
+// running.
 class TemporaryMovie {
  public:
   // Creates and locks a fresh file for the movie at `moviePath` (a path to write, with any
@@ -31,15 +32,9 @@ class TemporaryMovie {
   bool Commit();
 
  private:
-  void Release();
-
   std::string moviePath_;
   std::string path_;  // empty when it could not be created, or after Commit
-#ifdef _WIN32
-  std::FILE* hold_ = nullptr;  // open without delete sharing: nobody removes the file meanwhile
-#else
-  int lock_ = -1;  // descriptor holding the flock
-#endif
+  HeldFile file_;     // holds the file while it is written
 };
 
 // The temporary name's prefix and suffix, and the part that ties it to a movie.

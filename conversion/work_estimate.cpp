@@ -1,8 +1,7 @@
 #include "conversion/work_estimate.h"
 
-#include <filesystem>
-
 #include "conversion/png_header.h"
+#include "platform/file_system.h"
 #include "swf/stdio_file.h"
 
 namespace lumapress {
@@ -21,14 +20,12 @@ constexpr uint64_t kAlphaPlaneWeight = 3;
 
 uint64_t EstimateConversionWork(const std::string& path, int32_t jpegQuality) {
   // A pipe or device can be read only once: its header belongs to the real read.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return 0;
-  UniqueFile file(std::fopen(path.c_str(), "rb"));
+  if (!IsRegularFile(path)) return 0;
+  UniqueFile file(OpenFile(path, "rb"));
   if (!file) return 0;
-  const std::uintmax_t fileBytes = std::filesystem::file_size(path, error);
   // Inflating the image data follows the file's size; unfiltering, converting and encoding
   // the rows follow the pixel count.
-  uint64_t work = error ? 0 : fileBytes;
+  uint64_t work = FileSize(path).value_or(0);
   PngHeaderFields header;
   if (!PeekPngHeader(file.get(), header)) return work;
   const uint64_t pixels = uint64_t{header.width} * header.height;

@@ -3,26 +3,15 @@
 #include <algorithm>
 #include <cctype>
 
-#include "folderbrowser/mount_table.h"
-
 namespace lumapress {
 namespace {
-
-std::string WithSlash(std::string path) {
-  if (path.empty() || path.back() != '/') path += '/';
-  return path;
-}
-
-std::string WithoutSlash(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
 
 int DriveImage(VolumeKind kind) {
   switch (kind) {
     case VolumeKind::Removable: return kRemovableImage;
     case VolumeKind::CdRom: return kCdRomImage;
     case VolumeKind::RamDisk: return kRamDiskImage;
+    case VolumeKind::Network: return kServerImage;
     default: return kFixedImage;
   }
 }
@@ -61,20 +50,9 @@ FolderTree::Node& FolderTree::Insert(Node& parent, Kind kind, std::string_view n
 }
 
 void FolderTree::Initialise() {
-  std::vector<std::string> anchors;
-  auto addDrive = [&](const std::string& path, int image) {
-    const std::string anchor = WithSlash(path);
-    if (std::find(anchors.begin(), anchors.end(), anchor) != anchors.end()) return;
-    anchors.push_back(anchor);
-    Insert(root_, Kind::Drive, WithoutSlash(path), image, -1).anchor = anchor;
-  };
-  addDrive("/", kFixedImage);
-  if (const std::string home = source_.HomeFolder(); !home.empty()) addDrive(home, kFixedImage);
-  for (const MountEntry& mount : ParseMountTable(source_.MountTable())) {
-    const VolumeKind kind = ClassifyMount(mount);
-    if (kind != VolumeKind::Hidden && kind != VolumeKind::Network) {
-      addDrive(mount.mountPoint, DriveImage(kind));
-    }
+  for (const Drive& drive : source_.Drives()) {
+    if (drive.kind == VolumeKind::Hidden || drive.path.empty()) continue;
+    Insert(root_, Kind::Drive, drive.text, DriveImage(drive.kind), -1).anchor = drive.path;
   }
   networkRoot_ = &Insert(root_, Kind::NetworkRoot, kNetworkRootText, kNetworkImage, -1);
 }
@@ -104,18 +82,16 @@ std::vector<FolderTree::Node*> FolderTree::PopulateChildren(Node& node) {
 
 std::vector<FolderTree::Node*> FolderTree::EnumerateNetwork(Node& node) {
   std::vector<Node*> added;
-  for (const MountEntry& mount : ParseMountTable(source_.MountTable())) {
-    if (ClassifyMount(mount) != VolumeKind::Network) continue;
-    const NetworkShare share = SplitNetworkDevice(mount);
+  for (const SharedFolder& share : source_.SharedFolders()) {
+    if (share.path.empty()) continue;
     if (node.kind == Kind::NetworkRoot) {
       // One node per server, in the order the servers first appear.
       const bool known = std::any_of(added.begin(), added.end(),
                                      [&](const Node* server) { return server->name == share.server; });
       if (!known) added.push_back(&Insert(node, Kind::Server, share.server, kServerImage, -1));
     } else if (share.server == node.name) {
-      Node& shareNode = Insert(node, Kind::Share, share.share.empty() ? mount.mountPoint : share.share,
-                               kFolderImage, kOpenFolderImage);
-      shareNode.anchor = WithSlash(mount.mountPoint);
+      Node& shareNode = Insert(node, Kind::Share, share.name, kFolderImage, kOpenFolderImage);
+      shareNode.anchor = share.path;
       added.push_back(&shareNode);
     }
   }
@@ -124,11 +100,15 @@ std::vector<FolderTree::Node*> FolderTree::EnumerateNetwork(Node& node) {
 
 std::string FolderTree::NodePath(const Node& node) const {
   if (!CanChoose(&node)) return {};
-  std::string path;
-  for (const Node* n = &node; n != nullptr && n != &root_; n = n->parent) {
-    if (!n->anchor.empty()) return n->anchor + path;
-    path = n->name + "/" + path;
+  // Folder names are joined with the separator their drive or share ends in ('/' or '\').
+  std::vector<const Node*> folders;
+  const Node* anchored = &node;
+  for (; anchored != nullptr && anchored->anchor.empty(); anchored = anchored->parent) {
+    folders.push_back(anchored);
   }
+  if (anchored == nullptr) return {};
+  std::string path = anchored->anchor;
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it) path += (*it)->name + path.back();
   return path;
 }
 

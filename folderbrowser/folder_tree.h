@@ -38,7 +38,7 @@ class FolderTree {
     Kind kind = Kind::Folder;
     std::string text;    // as shown
     std::string name;    // the folder's real name, used in paths
-    std::string anchor;  // drives and shares: their absolute path, ending in '/'
+    std::string anchor;  // drives and shares: their absolute path, ending in a separator
     int image = kFolderImage;
     int selectedImage = kOpenFolderImage;
     bool mayHaveChildren = true;  // shows an expand button
@@ -51,7 +51,7 @@ class FolderTree {
   FolderTree(const FolderTree&) = delete;
   FolderTree& operator=(const FolderTree&) = delete;
 
-  // Inserts the drives (root, home, each mounted local volume) and the network root.
+  // Inserts the source's drives (hidden ones left out) and the network root.
   void Initialise();
 
   const std::vector<std::unique_ptr<Node>>& Roots() const { return root_.children; }
@@ -64,7 +64,8 @@ class FolderTree {
   void Select(Node* node) { selected_ = node; }
   Node* Selected() const { return selected_; }
 
-  // The folder a node stands for, ending in '/'; empty for the network root and servers.
+  // The folder a node stands for, ending in its drive's separator; empty for the network root
+  // and servers.
   std::string NodePath(const Node& node) const;
   // Whether OK may take this node: drives, folders and shares, not servers or the network root.
   static bool CanChoose(const Node* node);

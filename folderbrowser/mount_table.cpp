@@ -41,6 +41,16 @@ bool UnderAny(const std::array<std::string_view, N>& folders, std::string_view p
   });
 }
 
+std::string WithSlash(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+std::string WithoutSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
 bool IsOctal(char c) { return c >= '0' && c <= '7'; }
 
 std::string Unescape(std::string_view field) {
@@ -99,6 +109,33 @@ NetworkShare SplitNetworkDevice(const MountEntry& mount) {
   // sshfs without a path mounts the remote home folder.
   std::string share = colon + 1 < device.size() ? device.substr(colon + 1) : std::string(1, '~');
   return {device.substr(0, colon), std::move(share)};
+}
+
+std::vector<Drive> MountedDrives(const std::vector<MountEntry>& mounts, const std::string& home) {
+  std::vector<Drive> drives;
+  auto add = [&](const std::string& folder, VolumeKind kind) {
+    const std::string path = WithSlash(folder);
+    if (std::any_of(drives.begin(), drives.end(), [&](const Drive& d) { return d.path == path; })) return;
+    drives.push_back({WithoutSlash(folder), path, kind});
+  };
+  add("/", VolumeKind::Fixed);
+  if (!home.empty()) add(home, VolumeKind::Fixed);
+  for (const MountEntry& mount : mounts) {
+    const VolumeKind kind = ClassifyMount(mount);
+    if (kind != VolumeKind::Hidden && kind != VolumeKind::Network) add(mount.mountPoint, kind);
+  }
+  return drives;
+}
+
+std::vector<SharedFolder> MountedShares(const std::vector<MountEntry>& mounts) {
+  std::vector<SharedFolder> shares;
+  for (const MountEntry& mount : mounts) {
+    if (ClassifyMount(mount) != VolumeKind::Network) continue;
+    NetworkShare share = SplitNetworkDevice(mount);
+    shares.push_back({std::move(share.server), share.share.empty() ? mount.mountPoint : share.share,
+                      WithSlash(mount.mountPoint)});
+  }
+  return shares;
 }
 
 }  // namespace lumapress

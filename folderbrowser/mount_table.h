@@ -4,7 +4,12 @@
 #include <string_view>
 #include <vector>
 
+#include "folderbrowser/folder_source.h"
+
 namespace lumapress {
+
+// How the folder browser sees a Linux system: the mount table (/proc/self/mounts) and the
+// home folder become drives and shares.
 
 // One line of /proc/self/mounts, with the octal escapes (\040 for a space) decoded.
 struct MountEntry {
@@ -14,15 +19,9 @@ struct MountEntry {
 };
 std::vector<MountEntry> ParseMountTable(std::string_view text);
 
-// How the folder browser shows a mount.
-enum class VolumeKind {
-  Hidden,     // pseudo file systems, system folders and the root (listed on its own)
-  Fixed,      // a local disk
-  Removable,  // under /media or /run/media
-  CdRom,      // iso9660 or udf
-  RamDisk,    // tmpfs mounted outside the system's folders
-  Network,    // cifs, smb3, nfs, nfs4, sshfs
-};
+// How the folder browser shows a mount: Hidden for pseudo file systems, system folders and
+// the root (listed on its own); Removable under /media or /run/media; CdRom for iso9660 or udf;
+// RamDisk for tmpfs outside the system's folders; Network for cifs, smb3, nfs, nfs4, sshfs.
 VolumeKind ClassifyMount(const MountEntry& mount);
 
 // A network mount's server and the share on it ("//nas/photos" -> nas, photos;
@@ -32,5 +31,12 @@ struct NetworkShare {
   std::string share;
 };
 NetworkShare SplitNetworkDevice(const MountEntry& mount);
+
+// The drives: the root, the home folder (when given), then each mounted local volume; each
+// folder once.
+std::vector<Drive> MountedDrives(const std::vector<MountEntry>& mounts, const std::string& home);
+
+// The network mounts as shares, in the table's order.
+std::vector<SharedFolder> MountedShares(const std::vector<MountEntry>& mounts);
 
 }  // namespace lumapress

@@ -10,6 +10,7 @@
 #include "jpeg/jpeg_markers.h"
 #include "jpeg/jpeg_mcu_loop.h"
 #include "jpeg/jpeg_properties.h"
+#include "platform/file_system.h"
 
 namespace lumapress {
 namespace {
@@ -145,7 +146,7 @@ int32_t Encode(JPEG_PROPERTIES& record, int32_t mode) {
 
   FileHandle file;
   if (IsFileMode(mode)) {
-    file.reset(std::fopen(fields.jpegFileName, "w+b"));
+    file.reset(OpenFile(fields.jpegFileName, "w+b"));
     if (!file) return kJpegInvalidFileName;
   }
   state.image = fields;

@@ -4,14 +4,13 @@
 #include <cassert>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <new>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "common/diagnostics.h"
+#include "platform/file_system.h"
 #include "swf/stdio_file.h"
 #include "swf/zlib_deflater.h"
 
@@ -40,14 +39,14 @@ class TemporaryOutput {
     for (int attempt = 0; attempt < kTemporaryNameAttempts && !file_; ++attempt) {
       path_ = outputPath + ".compressing-" + std::to_string(attempt);
       // "x": never reuse a file that is already there.
-      file_.reset(std::fopen(path_.c_str(), "wbx"));
+      file_.reset(OpenFile(path_, "wbx"));
       if (!file_ && errno != EEXIST) break;
     }
     if (!file_) path_.clear();
   }
   ~TemporaryOutput() {
     file_.reset();
-    if (!path_.empty()) std::remove(path_.c_str());
+    if (!path_.empty()) RemoveFile(path_);
   }
   TemporaryOutput(const TemporaryOutput&) = delete;
   TemporaryOutput& operator=(const TemporaryOutput&) = delete;
@@ -59,9 +58,7 @@ class TemporaryOutput {
   // Closes the file and renames it over `outputPath`. False when either fails.
   bool Commit(const std::string& outputPath) {
     if (std::fclose(file_.release()) != 0) return false;
-    std::error_code error;
-    std::filesystem::rename(path_, outputPath, error);
-    if (error) return false;
+    if (!RenameReplacing(path_, outputPath)) return false;
     path_.clear();
     return true;
   }
@@ -80,7 +77,7 @@ size_t ReadChunk(std::FILE* file, std::vector<uint8_t>& into) {
 
 int32_t CompressMovie(const std::string& inputPath, const std::string& outputPath,
                       Diagnostics& diagnostics) {
-  UniqueFile input(std::fopen(inputPath.c_str(), "rb"));
+  UniqueFile input(OpenFile(inputPath, "rb"));
   if (!input) {
     diagnostics.Add("Couldn't open input file!\n");
     return kInputUnusable;

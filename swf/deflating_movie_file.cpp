@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/cancellation.h"
+#include "platform/file_system.h"
 
 namespace lumapress {
 namespace {
@@ -21,7 +22,7 @@ constexpr size_t kSettleBytes = size_t{256} * 1024;
 }  // namespace
 
 bool DeflatingMovieFile::Open(const std::string& path) {
-  file_.reset(std::fopen(path.c_str(), "wb"));
+  file_.reset(OpenFile(path, "wb"));
   deflater_.reset();
   header_ = {};
   pendingStart_ = kHeaderBytes;

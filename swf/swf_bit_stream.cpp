@@ -3,12 +3,14 @@
 #include <cassert>
 #include <cstdio>
 
+#include "platform/file_system.h"
+
 namespace lumapress {
 
 bool SwfBitStream::Open(const std::string& path) {
   deflating_.reset();
   // Read access as well, so a patched tag can be moved when it has to grow.
-  file_.reset(std::fopen(path.c_str(), "w+b"));
+  file_.reset(OpenFile(path, "w+b"));
   bytesWritten_ = 0;
   bitBuffer_ = 0;
   bitCount_ = 0;

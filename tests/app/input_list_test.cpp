@@ -20,27 +20,58 @@ InputList ListOf(std::vector<std::string> paths) {
   return list;
 }
 
+constexpr PathStyle kPosix = PathStyle::kPosix;
+constexpr PathStyle kWindows = PathStyle::kWindows;
+
+// Each system's separators; the native ones are what the list uses.
 TEST(InputList, DisplayTextShowsNameThenFolder) {
   const struct {
+    PathStyle style;
     const char* path;
     const char* text;
   } cases[] = {
-      {"/home/ann/pics/sun.png", "sun.png (/home/ann/pics/)"},
-      {"/a.b.png", "a.b.png (/)"},
-      {"relative.png", "relative.png ()"},
-      {"/pics/noextension", "noextension (/pics/)"},
-      {"/pics/.hidden", ".hidden (/pics/)"},
-      {"/my pics/x.PNG", "x.PNG (/my pics/)"},
+      {kPosix, "/home/ann/pics/sun.png", "sun.png (/home/ann/pics/)"},
+      {kPosix, "/a.b.png", "a.b.png (/)"},
+      {kPosix, "relative.png", "relative.png ()"},
+      {kPosix, "/pics/noextension", "noextension (/pics/)"},
+      {kPosix, "/pics/.hidden", ".hidden (/pics/)"},
+      {kPosix, "/my pics/x.PNG", "x.PNG (/my pics/)"},
+      {kPosix, "/pics/a\\b.png", "a\\b.png (/pics/)"},
+      {kWindows, "C:\\pics\\sun.png", "sun.png (C:\\pics\\)"},
+      {kWindows, "C:\\a.b.png", "a.b.png (C:\\)"},
+      {kWindows, "relative.png", "relative.png ()"},
+      {kWindows, "pics\\2-shapes.png", "2-shapes.png (pics\\)"},
+      {kWindows, "C:/pics/sun.png", "sun.png (C:/pics/)"},
+      {kWindows, "D:sun.png", "sun.png (D:)"},
+      {kWindows, "\\\\nas\\pics\\sun.png", "sun.png (\\\\nas\\pics\\)"},
+      {kWindows, "C:\\Bilder-äöü\\日本.PNG", "日本.PNG (C:\\Bilder-äöü\\)"},
   };
-  for (const auto& c : cases) EXPECT_EQ(ItemDisplayText(c.path), c.text) << c.path;
+  for (const auto& c : cases) EXPECT_EQ(ItemDisplayText(c.path, c.style), c.text) << c.path;
 }
 
 TEST(InputList, SplitsLikeTheRuntimeSplitter) {
-  const PathParts parts = SplitPath("/d/x.tar.png");
-  EXPECT_EQ(parts.drive, "");
-  EXPECT_EQ(parts.folder, "/d/");
-  EXPECT_EQ(parts.name, "x.tar");
-  EXPECT_EQ(parts.extension, ".png");
+  const struct {
+    PathStyle style;
+    const char* path;
+    const char* drive;
+    const char* folder;
+    const char* name;
+    const char* extension;
+  } cases[] = {
+      {kPosix, "/d/x.tar.png", "", "/d/", "x.tar", ".png"},
+      {kPosix, "C:\\d\\x.png", "", "", "C:\\d\\x", ".png"},
+      {kWindows, "C:\\d\\x.tar.png", "C:", "\\d\\", "x.tar", ".png"},
+      {kWindows, "C:x", "C:", "", "x", ""},
+      {kWindows, "\\\\srv\\share\\x.png", "", "\\\\srv\\share\\", "x", ".png"},
+      {kWindows, "d\\x.y\\z", "", "d\\x.y\\", "z", ""},
+  };
+  for (const auto& c : cases) {
+    const PathParts parts = SplitPath(c.path, c.style);
+    EXPECT_EQ(parts.drive, c.drive) << c.path;
+    EXPECT_EQ(parts.folder, c.folder) << c.path;
+    EXPECT_EQ(parts.name, c.name) << c.path;
+    EXPECT_EQ(parts.extension, c.extension) << c.path;
+  }
 }
 
 TEST(InputList, AddAppendsInTheOrderGivenAndKeepsDuplicates) {

@@ -30,19 +30,30 @@ TEST(OutputPath, BatchModeDropsAndRestoresTheMovieExtension) {
 }
 
 TEST(OutputPath, ANameWithoutExtensionGetsTheDefaultOne) {
+  constexpr PathStyle kPosix = PathStyle::kPosix;
+  constexpr PathStyle kWindows = PathStyle::kWindows;
   const struct {
+    PathStyle style;
     const char* path;
     const char* result;
   } cases[] = {
-      {"/out/movie", "/out/movie.swf"},
-      {"/out/movie.swf", "/out/movie.swf"},
-      {"/out/movie.SWF", "/out/movie.SWF"},
-      {"/out/movie.flash", "/out/movie.flash"},
-      {"/my.folder/movie", "/my.folder/movie.swf"},
-      {"movie", "movie.swf"},
-      {"", ""},
+      {kPosix, "/out/movie", "/out/movie.swf"},
+      {kPosix, "/out/movie.swf", "/out/movie.swf"},
+      {kPosix, "/out/movie.SWF", "/out/movie.SWF"},
+      {kPosix, "/out/movie.flash", "/out/movie.flash"},
+      {kPosix, "/my.folder/movie", "/my.folder/movie.swf"},
+      {kPosix, "movie", "movie.swf"},
+      {kPosix, "", ""},
+      {kPosix, "my.folder\\movie", "my.folder\\movie"},
+      {kWindows, "C:\\my.folder\\movie", "C:\\my.folder\\movie.swf"},
+      {kWindows, "C:\\out\\movie.swf", "C:\\out\\movie.swf"},
+      {kWindows, "my.folder/movie", "my.folder/movie.swf"},
+      {kWindows, "C:movie", "C:movie.swf"},
+      {kWindows, "C:\\", "C:\\"},
   };
-  for (const auto& c : cases) EXPECT_EQ(WithDefaultExtension(c.path, ".swf"), c.result) << c.path;
+  for (const auto& c : cases) {
+    EXPECT_EQ(WithDefaultExtension(c.path, ".swf", c.style), c.result) << c.path;
+  }
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/utf8_text.h"
 #include "support/png_maker.h"
 #include "support/swf_reader.h"
 #include "support/temp_folder.h"
@@ -24,27 +28,55 @@ struct Outcome {
   std::string err;
 };
 
+#ifdef _WIN32
+// cmd.exe: double quotes around each word (the test's words hold none).
+std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+// Runs a command line through cmd.exe as UTF-8 and returns the program's exit status. cmd
+// strips the first and last quote of a line that starts with one, hence the outer pair.
+int RunCommand(const std::string& command) {
+  return _wsystem(WideFromUtf8("\"" + command + "\"").c_str());
+}
+
+constexpr char kNoInput[] = "NUL";
+
+// The program's text output, with the C runtime's "\r\n" line ends back to "\n".
+std::string TextOutput(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  return text;
+}
+#else
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
 }
 
+int RunCommand(const std::string& command) {
+  const int raw = std::system(command.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+constexpr char kNoInput[] = "/dev/null";
+
+std::string TextOutput(std::string text) { return text; }
+#endif
+
 class CliProgramTest : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return folder_.path() + "/" + name; }
 
-  // Runs lumapress-cli without a terminal: stdin from `input` (/dev/null unless given), output
+  // Runs lumapress-cli without a terminal: stdin from `input` (nothing unless given), output
   // into files.
-  Outcome Run(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+  Outcome Run(const std::vector<std::string>& args, const std::string& input = kNoInput) {
     std::string command = Quote(LUMAPRESS_CLI_PATH);
     for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " <" + Quote(input) + " >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
-    const int raw = std::system(command.c_str());
+    command += " <" + (input == kNoInput ? input : Quote(input)) + " >" + Quote(Path("stdout.txt")) +
+               " 2>" + Quote(Path("stderr.txt"));
     Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = ReadFileText(Path("stdout.txt"));
-    outcome.err = ReadFileText(Path("stderr.txt"));
+    outcome.status = RunCommand(command);
+    outcome.out = TextOutput(ReadFileText(Path("stdout.txt")));
+    outcome.err = TextOutput(ReadFileText(Path("stderr.txt")));
     return outcome;
   }
 
@@ -215,6 +247,27 @@ TEST_F(CliProgramTest, JobCountGivesByteIdenticalFiles) {
       EXPECT_EQ(ReadFileText(Path("b1") + name), ReadFileText(Path("b4") + name)) << name << " quality " << quality;
     }
   }
+}
+
+// Names outside ASCII (and outside any one ANSI code page) reach the program and the files.
+TEST_F(CliProgramTest, ConvertsNonAsciiFileNames) {
+  const std::string input = Png("Bild-äöü-日本.png", 3, kRgba);
+  const Outcome single = Run({"-o", Path("Film-äöü-日本.swf"), input});
+  EXPECT_EQ(single.status, 0) << single.err;
+  EXPECT_EQ(ReadSwfFile(Path("Film-äöü-日本.swf")).frameCount, 13);
+
+  const Outcome batch = Run({"-y", "-b", "-o", Path("Filme-äöü"), input});
+  EXPECT_EQ(batch.status, 0) << batch.err;
+  EXPECT_EQ(ReadSwfFile(Path("Filme-äöü/Bild-äöü-日本.swf")).frameCount, 13);
+  std::vector<std::string> written;
+  for (const auto& entry : fs::directory_iterator(FsPath(Path("Filme-äöü")))) {
+    written.push_back(Utf8Path(entry.path().filename()));
+  }
+  EXPECT_EQ(written, std::vector<std::string>{"Bild-äöü-日本.swf"}) << "no temporary file is left";
+
+  const Outcome missing = Run({"-o", Path("x.swf"), Path("Fehlt-äöü.png")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "Cannot open input file " + Path("Fehlt-äöü.png") + "! (No such file or directory)\n");
 }
 
 }  // namespace

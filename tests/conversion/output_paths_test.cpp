@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/png_maker.h"
 #include "support/temp_folder.h"
 
 namespace lumapress {
@@ -13,32 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct PathCase {
-  const char* what;
-  const char* input;
-  const char* expected;
-};
+constexpr PathStyle kPosix = PathStyle::kPosix;
+constexpr PathStyle kWindows = PathStyle::kWindows;
 
-TEST(OutputPaths, FolderPartIsTextBeforeLastSlash) {
-  constexpr PathCase kCases[] = {
-      {"nested", "/movies/new/a.swf", "/movies/new"},
-      {"bare name", "a.swf", ""},
-      {"root", "/a.swf", ""},
-      {"trailing slash", "out/", "out"},
-      {"relative", "out/a.swf", "out"},
-  };
-  for (const PathCase& c : kCases) EXPECT_EQ(FolderPart(c.input), c.expected) << c.what;
-}
-
-TEST(OutputPaths, ResolvedFolderNamesTheWorkingFolderOrRoot) {
-  EXPECT_EQ(ResolvedFolder("", false), ".");
-  EXPECT_EQ(ResolvedFolder("", true), "/");
-  EXPECT_EQ(ResolvedFolder("out", true), "out");
-}
-
-TEST(OutputPaths, TrailingSlashAddedOnce) {
-  EXPECT_EQ(WithTrailingSlash("/out"), "/out/");
-  EXPECT_EQ(WithTrailingSlash("/out/"), "/out/");
+// `name` inside `folder`, joined with this system's separator.
+std::string Inside(const std::string& folder, const std::string& name) {
+  return WithTrailingSeparator(folder) + name;
 }
 
 TEST(OutputPaths, PngExtensionIgnoresCase) {
@@ -48,46 +29,77 @@ TEST(OutputPaths, PngExtensionIgnoresCase) {
   EXPECT_FALSE(EndsWithIgnoringCase("a.pgn", ".png"));
 }
 
+// The batch naming rules with each system's separators.
 TEST(OutputPaths, BatchMovieNames) {
-  constexpr PathCase kCases[] = {
-      {"upper-case extension", "/pics/Photo.PNG", "/out/Photo.swf"},
-      {"dots in the base name", "/pics/a.b.png", "/out/a.b.swf"},
-      {"double extension", "/pics/x.png.png", "/out/x.png.swf"},
-      {"bare name", "y.png", "/out/y.swf"},
-      {"other extension", "/pics/z.jpg", "/out/z.swf"},
-      {"no extension", "/pics/noext", "/out/noext.swf"},
-      {"only the extension", "/pics/.png", "/out/.swf"},
+  const struct {
+    const char* what;
+    PathStyle style;
+    const char* folder;
+    const char* input;
+    const char* expected;
+  } cases[] = {
+      {"upper-case extension", kPosix, "/out/", "/pics/Photo.PNG", "/out/Photo.swf"},
+      {"dots in the base name", kPosix, "/out/", "/pics/a.b.png", "/out/a.b.swf"},
+      {"double extension", kPosix, "/out/", "/pics/x.png.png", "/out/x.png.swf"},
+      {"bare name", kPosix, "/out/", "y.png", "/out/y.swf"},
+      {"other extension", kPosix, "/out/", "/pics/z.jpg", "/out/z.swf"},
+      {"no extension", kPosix, "/out/", "/pics/noext", "/out/noext.swf"},
+      {"only the extension", kPosix, "/out/", "/pics/.png", "/out/.swf"},
+      {"a backslash is part of a name", kPosix, "out/", "pics\\2-shapes.png", "out/pics\\2-shapes.swf"},
+      {"drive and upper-case extension", kWindows, "C:\\out\\", "D:\\pics\\Photo.PNG", "C:\\out\\Photo.swf"},
+      {"dots in the base name", kWindows, "C:\\out\\", "D:\\pics\\a.b.png", "C:\\out\\a.b.swf"},
+      {"double extension", kWindows, "C:\\out\\", "x.png.png", "C:\\out\\x.png.swf"},
+      {"relative input", kWindows, "outb\\", "pics\\2-shapes.png", "outb\\2-shapes.swf"},
+      {"forward slashes", kWindows, "outb/", "pics/2-shapes.png", "outb/2-shapes.swf"},
+      {"mixed separators", kWindows, "outb\\", "C:/pics\\sub/x.png", "outb\\x.swf"},
+      {"drive-relative input", kWindows, "C:\\out\\", "D:photo.png", "C:\\out\\photo.swf"},
+      {"network share", kWindows, "\\\\nas\\movies\\", "\\\\nas\\pics\\sun.png", "\\\\nas\\movies\\sun.swf"},
+      {"other extension", kWindows, "C:\\out\\", "D:\\pics\\z.jpg", "C:\\out\\z.swf"},
   };
-  for (const PathCase& c : kCases) EXPECT_EQ(BatchMoviePath("/out/", c.input), c.expected) << c.what;
+  for (const auto& c : cases) {
+    EXPECT_EQ(BatchMoviePath(c.folder, c.input, c.style), c.expected) << c.what;
+  }
 }
 
 TEST(OutputPaths, BatchMovieNeverNamesTheInputItself) {
   test::TempFolder folder;
-  const std::string input = folder.path() + "/clip.swf";
-  std::ofstream(input) << "not a png";
-  const std::string movie = BatchMoviePath(folder.path() + "/", input);
+  const std::string input = Inside(folder.path(), "clip.swf");
+  test::WriteFileBytes(input, std::vector<uint8_t>{'x'});
+  const std::string movie = BatchMoviePath(WithTrailingSeparator(folder.path()), input);
   EXPECT_NE(movie, input);
-  EXPECT_EQ(movie, folder.path() + "/clip.swf.swf");
+  EXPECT_EQ(movie, Inside(folder.path(), "clip.swf.swf"));
   // Also when the output folder is spelt differently.
-  EXPECT_EQ(BatchMoviePath(folder.path() + "/./", input), folder.path() + "/./clip.swf.swf");
+  const std::string dotted = WithTrailingSeparator(Inside(folder.path(), "."));
+  EXPECT_EQ(BatchMoviePath(dotted, input), dotted + "clip.swf.swf");
+  // And for an input that does not exist.
+  const std::string missing = Inside(folder.path(), "gone.swf");
+  EXPECT_EQ(BatchMoviePath(WithTrailingSeparator(folder.path()), missing), missing + ".swf");
 }
 
 TEST(OutputPaths, CreateFolderPathCreatesParentsFirst) {
   test::TempFolder folder;
-  const std::string target = folder.path() + "/movies/new";
-  EXPECT_FALSE(PathExists(folder.path() + "/movies"));
+  const std::string movies = Inside(folder.path(), "movies");
+  const std::string target = Inside(movies, "new");
+  EXPECT_FALSE(PathExists(movies));
   EXPECT_TRUE(CreateFolderPath(target));
-  EXPECT_TRUE(fs::is_directory(folder.path() + "/movies"));
-  EXPECT_TRUE(fs::is_directory(target));
+  EXPECT_TRUE(IsFolder(movies));
+  EXPECT_TRUE(IsFolder(target));
   EXPECT_TRUE(CreateFolderPath(target));  // already there
+}
+
+TEST(OutputPaths, CreateFolderPathTakesNonAsciiNames) {
+  test::TempFolder folder;
+  const std::string target = Inside(Inside(folder.path(), "Filme-äöü"), "日本");
+  EXPECT_TRUE(CreateFolderPath(target));
+  EXPECT_TRUE(fs::is_directory(test::FsPath(target)));
 }
 
 TEST(OutputPaths, CreateFolderPathFailsUnderAFile) {
   test::TempFolder folder;
-  const std::string file = folder.path() + "/plain";
-  std::ofstream(file) << "x";
-  EXPECT_FALSE(CreateFolderPath(file + "/sub/deeper"));
-  EXPECT_FALSE(PathExists(file + "/sub"));
+  const std::string file = Inside(folder.path(), "plain");
+  test::WriteFileBytes(file, std::vector<uint8_t>{'x'});
+  EXPECT_FALSE(CreateFolderPath(Inside(Inside(file, "sub"), "deeper")));
+  EXPECT_FALSE(PathExists(Inside(file, "sub")));
 }
 
 }  // namespace

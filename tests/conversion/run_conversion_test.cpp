@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "conversion_fixture.h"
+#include "platform/path_rules.h"
 #include "support/hex.h"
 #include "support/jpeg_check.h"
 #include "support/png_maker.h"
@@ -156,6 +157,30 @@ TEST_F(ConversionTest, BatchModeWritesOneMoviePerImage) {
   }
   // Only the movies: no temporary files remain.
   EXPECT_EQ(std::distance(fs::directory_iterator(settings_.outputPath), fs::directory_iterator()), 3);
+}
+
+// Paths as the system spells them: on Windows "-b -o outb pics\\2-shapes.png" writes
+// outb\\2-shapes.swf; the folder question is asked for outb.
+TEST_F(ConversionTest, BatchNamesJoinWithTheSystemsSeparator) {
+  const std::string base = WithTrailingSeparator(folder_.path());
+  fs::create_directory(FsPath(base + "pics"));
+  const std::string input = WithTrailingSeparator(base + "pics") + "2-shapes.png";
+  fs::copy_file(FsPath(FlatPng("source.png", 8, 8, 1)), FsPath(input));
+  for (const char* trailing : {"", "/"}) {
+    SCOPED_TRACE(std::string("output folder ending in '") + trailing + "'");
+    settings_.batchMode = true;
+    settings_.outputPath = base + "outb" + trailing;
+    std::vector<std::string> movies;
+    ASSERT_EQ(Convert({input}, [&](const ConversionProgress& done) {
+                movies.push_back(done.moviePath);
+                return true;
+              }),
+              0);
+    const std::string expected = WithTrailingSeparator(settings_.outputPath) + "2-shapes.swf";
+    EXPECT_EQ(movies, std::vector<std::string>{expected});
+    EXPECT_EQ(ReadSwfFile(movies.at(0)).frameCount, 13);
+  }
+  EXPECT_EQ(user_.questions.size(), 1u) << "asked once, for the folder that was missing";
 }
 
 TEST_F(ConversionTest, ControlFileAddsLoaderSpriteAndImageCount) {

@@ -217,6 +217,54 @@ TEST_F(FolderTreeTest, DeleteAllRemovesLeavesBeforeParentsAndEachNodeOnce) {
   tree.DeleteAll();  // deleting an empty tree is harmless
 }
 
+// A drive-letter system as Windows shows it: drives, then the shares the user is connected to.
+class WindowsFolderTreeTest : public testing::Test {
+ protected:
+  WindowsFolderTreeTest() {
+    source.drives = std::vector<Drive>{{"A:", "A:\\", VolumeKind::Hidden},
+                                       {"C:", "C:\\", VolumeKind::Fixed},
+                                       {"D:", "D:\\", VolumeKind::CdRom},
+                                       {"Z:", "Z:\\", VolumeKind::Network}};
+    source.shares = std::vector<SharedFolder>{{"nas", "photos", "\\\\nas\\photos\\"}};
+    source.folders["C:\\"] = {"Users", "WINDOWS"};
+    source.folders["C:\\Users\\"] = {"ann"};
+    source.folders["\\\\nas\\photos\\"] = {"2024"};
+  }
+
+  FakeFolderSource source;
+};
+
+TEST_F(WindowsFolderTreeTest, DriveLettersThenTheNetwork) {
+  FolderTree tree(source);
+  tree.Initialise();
+  EXPECT_EQ(Texts(tree.Roots()), (std::vector<std::string>{"C:", "D:", "Z:", "Network Neighborhood"}))
+      << "a drive without a root is left out";
+  EXPECT_EQ(tree.Roots()[0]->image, kFixedImage);
+  EXPECT_EQ(tree.Roots()[1]->image, kCdRomImage);
+  EXPECT_EQ(tree.Roots()[2]->image, kServerImage);
+}
+
+TEST_F(WindowsFolderTreeTest, PathsJoinFoldersWithBackslashes) {
+  FolderTree tree(source);
+  tree.Initialise();
+  Node& c = Root(tree, "C:");
+  EXPECT_EQ(tree.NodePath(c), "C:\\");
+  tree.Expand(c);
+  EXPECT_EQ(source.listed.back(), "C:\\");
+  Node& users = Child(c, "Users");
+  tree.Expand(users);
+  EXPECT_EQ(tree.NodePath(Child(users, "ann")), "C:\\Users\\ann\\");
+  EXPECT_EQ(tree.NodePath(Child(c, "Windows")), "C:\\WINDOWS\\") << "the real name, not the shown one";
+
+  tree.Expand(*tree.NetworkRoot());
+  Node& nas = Child(*tree.NetworkRoot(), "nas");
+  tree.Expand(nas);
+  Node& photos = Child(nas, "photos");
+  EXPECT_EQ(tree.NodePath(photos), "\\\\nas\\photos\\");
+  tree.Expand(photos);
+  EXPECT_EQ(tree.NodePath(Child(photos, "2024")), "\\\\nas\\photos\\2024\\");
+}
+
 TEST(SystemFolderSource, ListsOnlyFoldersSorted) {
   namespace fs = std::filesystem;
   const fs::path base = fs::temp_directory_path() / "lumapress_folder_source_test";
@@ -224,16 +272,38 @@ TEST(SystemFolderSource, ListsOnlyFoldersSorted) {
   fs::create_directories(base / "b");
   fs::create_directories(base / "a");
   fs::create_directories(base / "C");
+  fs::create_directories(base / fs::path(u8"Bilder-äöü-日本"));
   std::ofstream(base / "file.txt") << "x";
+  std::vector<std::string> expected = {"Bilder-äöü-日本", "C", "a", "b"};
+#ifndef _WIN32
+  // Windows lets only privileged users make symbolic links.
   fs::create_directory_symlink(base / "a", base / "link");
+  expected.push_back("link");
+#endif
 
   SystemFolderSource source;
-  EXPECT_EQ(source.SubFolders(base.string() + "/"),
-            (std::vector<std::string>{"C", "a", "b", "link"}));
-  EXPECT_TRUE(source.SubFolders((base / "missing").string()).empty());
-  EXPECT_NE(source.MountTable().find(" / "), std::string::npos);
-  EXPECT_EQ(source.HomeFolder().front(), '/');
+  const auto u8 = (base / "").u8string();
+  const std::string folder(u8.begin(), u8.end());
+  EXPECT_EQ(source.SubFolders(folder), expected);
+  EXPECT_TRUE(source.SubFolders(folder + "missing" + folder.back()).empty());
   fs::remove_all(base);
+}
+
+TEST(SystemFolderSource, DrivesAreFoldersEndingInASeparator) {
+  SystemFolderSource source;
+  const std::vector<Drive> drives = source.Drives();
+  ASSERT_FALSE(drives.empty());
+  for (const Drive& drive : drives) {
+#ifdef _WIN32
+    EXPECT_EQ(drive.path, drive.text + "\\") << drive.text;
+    EXPECT_EQ(drive.text.size(), 2u) << drive.text;
+#else
+    EXPECT_EQ(drive.path.back(), '/') << drive.text;
+#endif
+  }
+#ifndef _WIN32
+  EXPECT_EQ(drives.front().path, "/");
+#endif
 }
 
 }  // namespace

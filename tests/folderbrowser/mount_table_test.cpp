@@ -70,5 +70,42 @@ TEST(MountTable, SplitsNetworkDevicesIntoServerAndShare) {
   }
 }
 
+TEST(MountTable, DrivesAreRootHomeThenLocalVolumesEachOnce) {
+  const auto mounts = ParseMountTable(
+      "/dev/vda1 / ext4 rw 0 0\n"
+      "/dev/sdb1 /media/ann/STICK vfat rw 0 0\n"
+      "/dev/sdc1 /home/ann ext4 rw 0 0\n"
+      "//nas/photos /mnt/photos cifs rw 0 0\n"
+      "proc /proc proc rw 0 0\n");
+  const std::vector<Drive> drives = MountedDrives(mounts, "/home/ann/");
+  ASSERT_EQ(drives.size(), 3u);
+  const struct {
+    const char* text;
+    const char* path;
+    VolumeKind kind;
+  } expected[] = {{"/", "/", VolumeKind::Fixed},
+                  {"/home/ann", "/home/ann/", VolumeKind::Fixed},
+                  {"/media/ann/STICK", "/media/ann/STICK/", VolumeKind::Removable}};
+  for (size_t i = 0; i < drives.size(); ++i) {
+    EXPECT_EQ(drives[i].text, expected[i].text) << i;
+    EXPECT_EQ(drives[i].path, expected[i].path) << i;
+    EXPECT_EQ(drives[i].kind, expected[i].kind) << i;
+  }
+  EXPECT_EQ(MountedDrives({}, "").size(), 1u) << "the root alone";
+}
+
+TEST(MountTable, NetworkMountsAreSharesReachedThroughTheirMountPoint) {
+  const auto shares = MountedShares(ParseMountTable(
+      "//nas/photos /mnt/photos cifs rw 0 0\n"
+      "/dev/vda1 / ext4 rw 0 0\n"
+      "//box /mnt/box cifs rw 0 0\n"));
+  ASSERT_EQ(shares.size(), 2u);
+  EXPECT_EQ(shares[0].server, "nas");
+  EXPECT_EQ(shares[0].name, "photos");
+  EXPECT_EQ(shares[0].path, "/mnt/photos/");
+  EXPECT_EQ(shares[1].server, "box");
+  EXPECT_EQ(shares[1].name, "/mnt/box") << "no share name: the mount point shows";
+}
+
 }  // namespace
 }  // namespace lumapress

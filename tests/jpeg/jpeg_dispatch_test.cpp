@@ -119,24 +119,29 @@ TEST(JpegDispatchTest, EnvironmentWinsOverTheSettingFile) {
   }
 }
 
+// Sets or (null) removes an environment variable.
+void SetEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv_s(name, value != nullptr ? value : "");  // an empty value removes it there
+#else
+  if (value != nullptr) {
+    setenv(name, value, 1);
+  } else {
+    unsetenv(name);
+  }
+#endif
+}
+
 // Sets LUMAPRESS_USECPU and the setting file path for one test and restores both.
 class ForcedClass {
  public:
   ForcedClass(const char* value, std::string configPath) : savedPath_(JpegConfigPath()) {
     if (const char* old = std::getenv(kUseCpuEnvironment)) saved_ = old;
-    if (value != nullptr) {
-      setenv(kUseCpuEnvironment, value, 1);
-    } else {
-      unsetenv(kUseCpuEnvironment);
-    }
+    SetEnvironment(kUseCpuEnvironment, value);
     SetJpegConfigPath(std::move(configPath));
   }
   ~ForcedClass() {
-    if (saved_) {
-      setenv(kUseCpuEnvironment, saved_->c_str(), 1);
-    } else {
-      unsetenv(kUseCpuEnvironment);
-    }
+    SetEnvironment(kUseCpuEnvironment, saved_ ? saved_->c_str() : nullptr);
     SetJpegConfigPath(savedPath_);
   }
 

@@ -3,8 +3,14 @@
 #include <png.h>
 #include <zlib.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <csetjmp>
 #include <stdexcept>
+
+#include "platform/file_system.h"
 
 namespace lumapress::test {
 namespace {
@@ -278,11 +284,28 @@ std::vector<uint8_t> ReplaceChunkData(std::span<const uint8_t> png, std::string_
   return out;
 }
 
+#ifdef _WIN32
+FilePtr OpenBytesAsFile(std::span<const uint8_t> bytes) {
+  // No memory streams here: a temporary file that goes away when closed ("D").
+  wchar_t folder[MAX_PATH + 1];
+  wchar_t name[MAX_PATH + 1];
+  if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"lmp", 0, name) == 0) {
+    return nullptr;
+  }
+  FilePtr file(_wfopen(name, L"w+bD"));
+  if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
+      std::fseek(file.get(), 0, SEEK_SET) != 0) {
+    return nullptr;
+  }
+  return file;
+}
+#else
 FilePtr OpenBytesAsFile(std::span<const uint8_t> bytes) {
   // fmemopen wants a non-null buffer even for no bytes; it only reads in mode "rb".
   static uint8_t empty = 0;
   void* buffer = bytes.empty() ? &empty : const_cast<uint8_t*>(bytes.data());
   return FilePtr(fmemopen(buffer, bytes.size(), "rb"));
 }
+#endif
 
 }  // namespace lumapress::test

@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <fstream>
 
+#include "platform/file_system.h"
+#include "swf/stdio_file.h"
+
 namespace lumapress::test {
 namespace {
 

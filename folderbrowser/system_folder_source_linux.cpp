@@ -9,23 +9,31 @@
 #include <system_error>
 
 #include "folderbrowser/folder_source.h"
+#include "folderbrowser/mount_table.h"
 
 namespace lumapress {
+namespace {
 
-std::string SystemFolderSource::MountTable() {
+std::vector<MountEntry> Mounts() {
   std::ifstream file("/proc/self/mounts");
   std::ostringstream text;
   text << file.rdbuf();
-  return text.str();
+  return ParseMountTable(text.str());
 }
 
-std::string SystemFolderSource::HomeFolder() {
+std::string HomeFolder() {
   if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
   if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) {
     return user->pw_dir;
   }
   return {};
 }
+
+}  // namespace
+
+std::vector<Drive> SystemFolderSource::Drives() { return MountedDrives(Mounts(), HomeFolder()); }
+
+std::vector<SharedFolder> SystemFolderSource::SharedFolders() { return MountedShares(Mounts()); }
 
 std::vector<std::string> SystemFolderSource::SubFolders(const std::string& path) {
   namespace fs = std::filesystem;
