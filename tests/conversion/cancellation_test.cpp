@@ -190,10 +190,10 @@ TEST_F(ConversionTest, CancellingAnywhereLeavesNoPartialMovie) {
           FolderSnapshot after_ = SnapshotFolder(folder_.path());
           for (const std::string& movie : committed) {
             EXPECT_EQ(ReadSwfFile(movie).frameCount, 13) << movie;
-            after_.erase(fs::relative(movie, folder_.path()).string());
+            after_.erase(fs::relative(movie, folder_.path()).generic_string());
           }
           FolderSnapshot expected = before;
-          for (const std::string& movie : committed) expected.erase(fs::relative(movie, folder_.path()).string());
+          for (const std::string& movie : committed) expected.erase(fs::relative(movie, folder_.path()).generic_string());
           EXPECT_EQ(after_, expected);
           if (batch) {
             for (const std::string& movie : committed) fs::remove(movie);

@@ -56,9 +56,7 @@ TEST(MovieSteps, TemporaryMovieIsHiddenUntilCommitted) {
 
 TEST(MovieSteps, FailedCommitRemovesTheTemporaryMovie) {
   test::TempFolder folder;
-  TemporaryMovie held(WithTrailingSeparator(folder.path()) + "a.swf");
-  ASSERT_TRUE(held.ok());
-  const std::string temporary = held.path();
+  const std::string temporary = WithTrailingSeparator(folder.path()) + ".a.swf.part";
   SwfWriter writer(4, 4, 12, kMovieVersion);
   ASSERT_EQ(StartMovie(writer, temporary, "", 1, 1), MovieStart::kOk);
   writer.ShowFrame();

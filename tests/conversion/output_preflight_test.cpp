@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "conversion_fixture.h"
+#include "platform/path_rules.h"
 #include "support/folder_snapshot.h"
 #include "support/png_maker.h"
 
@@ -55,6 +56,14 @@ struct RefusalCase {
   std::vector<const char*> messageValues;  // each relative to the test's folder, or absolute
 };
 
+// Everything in `from` into the existing folder `to`, links as links.
+void CopyEntries(const std::string& from, const std::string& to) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
+    fs::copy(entry.path(), fs::path(to) / entry.path().filename(),
+             fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+  }
+}
+
 void Link(const std::string& folder, const char* target, const char* name) {
   fs::create_symlink(target, folder + "/" + name);
 }
@@ -81,19 +90,19 @@ TEST_F(OutputPreflightTest, RefusedOutputsLeaveEveryFileAsItWas) {
       {"a file that is not a movie", {}, false, "notes.txt", {"a.png"}, "", Status::kOutputNotAMovie,
        {"notes.txt"}},
       {"batch: one name in two folders", {}, true, "out", {"d1/a.png", "d2/a.png"}, "", Status::kOutputCollision,
-       {"d1/a.png", "d2/a.png", "out/a.swf"}},
+       {"d1/a.png", "d2/a.png", "out|a.swf"}},
       {"batch: the extension's case", {}, true, "out", {"a.png", "a.PNG"}, "", Status::kOutputCollision,
-       {"a.png", "a.PNG", "out/a.swf"}},
+       {"a.png", "a.PNG", "out|a.swf"}},
       {"batch: one file given twice", {}, true, "out", {"c.png", "b.png", "c.png"}, "", Status::kOutputCollision,
-       {"c.png", "c.png", "out/c.swf"}},
+       {"c.png", "c.png", "out|c.swf"}},
       {"batch: a movie named like another input", {}, true, "bx", {"bx/x.png", "bx/x.swf"}, "",
-       Status::kOutputIsInput, {"bx/x.swf", "bx/x.swf"}},
+       Status::kOutputIsInput, {"bx|x.swf", "bx/x.swf"}},
       {"batch: a movie named like the control file",
        [](const std::string& f) { WritePngFile(f + "/control.png", PatternPng(kRgb, 8, 4, 4)); }, true, ".",
        {"control.png"}, "control.swf",
-       Status::kOutputIsControlFile, {"./control.swf", "control.swf"}},
+       Status::kOutputIsControlFile, {".|control.swf", "control.swf"}},
       {"batch: a folder at a movie's name", [](const std::string& f) { fs::create_directory(f + "/out/b.swf"); },
-       true, "out", {"a.png", "b.png"}, "", Status::kOutputNotAFile, {"out/b.swf"}},
+       true, "out", {"a.png", "b.png"}, "", Status::kOutputNotAFile, {"out|b.swf"}},
   };
 #ifndef _WIN32
   // Links, FIFOs and devices as POSIX systems have them.
@@ -113,11 +122,18 @@ TEST_F(OutputPreflightTest, RefusedOutputsLeaveEveryFileAsItWas) {
        false, "show.swf", {"a.png"}, "", Status::kOutputNotAMovie, {"show.swf"}},
   });
 #endif
-  const auto full = [this](const char* name) { return name[0] == '/' ? std::string(name) : Path(name); };
+  // "folder|name": a batch movie, the folder as given and then the separator the run adds.
+  const auto full = [this](const char* name) {
+    const std::string text(name);
+    if (const size_t bar = text.find('|'); bar != std::string::npos) {
+      return WithTrailingSeparator(Path(text.substr(0, bar))) + text.substr(bar + 1);
+    }
+    return text[0] == '/' ? text : Path(text);
+  };
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(c.what);
     TempFolder scratch;  // a fresh copy of the case's files
-    fs::copy(folder_.path(), scratch.path(), fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    CopyEntries(folder_.path(), scratch.path());
     if (c.setUp) c.setUp(folder_.path());
     settings_ = {};
     settings_.batchMode = c.batch;
@@ -143,7 +159,8 @@ TEST_F(OutputPreflightTest, RefusedOutputsLeaveEveryFileAsItWas) {
 
     // Back to the shared files for the next case.
     fs::remove_all(folder_.path());
-    fs::copy(scratch.path(), folder_.path(), fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    fs::create_directory(folder_.path());
+    CopyEntries(scratch.path(), folder_.path());
   }
 }
 
@@ -155,7 +172,7 @@ TEST_F(OutputPreflightTest, MessagesReadAsTheUserWouldSayIt) {
   settings_.outputPath = Path("out");
   EXPECT_EQ(Convert(Paths({"d1/a.png", "d2/a.png"})), -1);
   EXPECT_EQ(result_.message, "The images " + Path("d1/a.png") + " and " + Path("d2/a.png") +
-                                 " would both become the movie " + Path("out/a.swf") + "!");
+                                 " would both become the movie " + WithTrailingSeparator(Path("out")) + "a.swf!");
   EXPECT_EQ(result_.inputIndex, 1u) << "about the second of the two";
   settings_.outputPath = Path("bx");
   EXPECT_EQ(Convert(Paths({"bx/x.swf", "bx/x.png"})), -1);
@@ -221,19 +238,18 @@ struct RenameCase {
   const char* what;
   std::vector<const char*> inputs;
   const char* control;
-  std::vector<const char*> movies;
+  std::vector<const char*> movies;  // in the output folder
 };
 
 TEST_F(OutputPreflightTest, RenameGivesDistinctNamesInListOrderAndNeverAnInputsName) {
   FlatPng("out/c-2.swf", 4, 4, 9);  // an input named like a renamed movie
   std::ofstream(Path("out/b.swf")) << kEarlierMovie;
   const RenameCase cases[] = {
-      {"one name in three places", {"d1/a.png", "d2/a.png", "a.png"}, "", {"out/a.swf", "out/a-2.swf", "out/a-3.swf"}},
-      {"an input in the way", {"c.png", "out/c-2.swf", "c.png"}, "",
-       {"out/c.swf", "out/c-2.swf.swf", "out/c-3.swf"}},
-      {"the extension's case", {"a.png", "a.PNG"}, "", {"out/a.swf", "out/a-2.swf"}},
-      {"one file twice, over an earlier movie", {"b.png", "b.png"}, "", {"out/b.swf", "out/b-2.swf"}},
-      {"the control file in the way", {"self.png"}, "out/self.swf", {"out/self-2.swf"}},
+      {"one name in three places", {"d1/a.png", "d2/a.png", "a.png"}, "", {"a.swf", "a-2.swf", "a-3.swf"}},
+      {"an input in the way", {"c.png", "out/c-2.swf", "c.png"}, "", {"c.swf", "c-2.swf.swf", "c-3.swf"}},
+      {"the extension's case", {"a.png", "a.PNG"}, "", {"a.swf", "a-2.swf"}},
+      {"one file twice, over an earlier movie", {"b.png", "b.png"}, "", {"b.swf", "b-2.swf"}},
+      {"the control file in the way", {"self.png"}, "out/self.swf", {"self-2.swf"}},
   };
   settings_.batchMode = true;
   settings_.renameCollisions = true;
@@ -247,7 +263,9 @@ TEST_F(OutputPreflightTest, RenameGivesDistinctNamesInListOrderAndNeverAnInputsN
     ASSERT_TRUE(PlanOutputs(settings_, inputs, movies).ok());
     std::vector<std::string> names;
     for (const PlannedMovie& movie : movies) names.push_back(movie.path);
-    EXPECT_EQ(names, Paths(c.movies));
+    std::vector<std::string> expected;
+    for (const char* movie : c.movies) expected.push_back(WithTrailingSeparator(Path("out")) + movie);
+    EXPECT_EQ(names, expected);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "conversion_fixture.h"
+#include "platform/path_rules.h"
 #include "support/png_maker.h"
 
 namespace lumapress::test {
@@ -40,7 +41,9 @@ class BatchJobsTest : public ConversionTest, public ::testing::WithParamInterfac
   }
 
   std::string MovieOf(size_t i) const {
-    return Path("out/img" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".swf");
+    // The folder as given, then the separator the run adds (a backslash on Windows).
+    return WithTrailingSeparator(Path("out")) + "img" + std::string(i < 10 ? "0" : "") + std::to_string(i) +
+           ".swf";
   }
 
   // A PNG whose image data is cut short: found only while decoding.

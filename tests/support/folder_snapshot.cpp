@@ -25,7 +25,7 @@ uint64_t Fnv1a(const std::string& bytes) {
 FolderSnapshot SnapshotFolder(const std::string& folder) {
   FolderSnapshot snapshot;
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
-    const std::string name = fs::relative(entry.path(), folder).string();
+    const std::string name = fs::relative(entry.path(), folder).generic_string();  // '/' everywhere
     const fs::file_status status = entry.symlink_status();
     if (fs::is_symlink(status)) {
       snapshot[name] = "link -> " + fs::read_symlink(entry.path()).string();
