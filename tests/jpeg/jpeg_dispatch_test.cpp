@@ -182,7 +182,7 @@ TEST(JpegDispatchTest, EveryRecordOfAProcessTakesTheClassDecidedAtTheFirst) {
       const bool vector = record.workingState.ops.set == JpegOpsSet::kVector;
       ReleaseProperties(record);
       if (vector != ClassUsesVectorArithmetic(processorClass)) std::exit(100);
-      setenv(kUseCpuEnvironment, "6", 1);  // too late for this process
+      SetEnvironment(kUseCpuEnvironment, "6");  // too late for this process
     }
     std::exit(classes[0] == classes[1] ? classes[0] : 101);
   };
