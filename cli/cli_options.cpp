@@ -33,10 +33,17 @@ const char* OptionOf(Status status) {
     case Status::kQualityOutOfRange: return "-q/--quality";
     case Status::kFrameRateOutOfRange: return "-r/--fps";
     case Status::kJobsOutOfRange: return "-j/--jobs";
+    case Status::kMaxPixelsOutOfRange: return "--max-pixels";
     case Status::kNoOutputFile:
     case Status::kNoOutputFolder: return "-o/--output";
     default: return nullptr;
   }
+}
+
+// CLI11 reads an empty value ("-q ''") as 0; for these options it is a usage error.
+CLI::Validator NotEmpty() {
+  return CLI::Validator([](std::string& value) { return value.empty() ? std::string("a value is needed") : std::string(); },
+                        "", "NOT_EMPTY");
 }
 
 // The command line's paths and lists' entries in the order the user gave them. CLI11 keeps
@@ -88,18 +95,28 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
   app.add_flag("-b,--batch", options.settings.batchMode, "One movie per image, named after it");
   app.add_option("-d,--delay", options.settings.delaySeconds,
                  "Display time of each image in seconds, " + RangeText(kMinDelaySeconds, kMaxDelaySeconds))
-      ->capture_default_str();
+      ->capture_default_str()
+      ->check(NotEmpty());
   app.add_option("-q,--quality", options.settings.jpegQuality,
                  "0-99 stores JPEG of that quality, 100 stores losslessly")
-      ->capture_default_str();
+      ->capture_default_str()
+      ->check(NotEmpty());
   app.add_flag("--smallest", options.settings.smallest,
                "Compress lossless images as small as possible, several times slower");
   app.add_option("-r,--fps", options.settings.framesPerSecond, "Frame rate, " + RangeText(kMinFramesPerSecond, kMaxFramesPerSecond))
-      ->capture_default_str();
+      ->capture_default_str()
+      ->check(NotEmpty());
   app.add_option("-c,--control-file", options.settings.controlFilePath,
                  "SWF that every movie loads at play time");
   app.add_flag("-y,--yes", options.createFolder, "Create a missing output folder without asking");
-  app.add_option("-j,--jobs", jobs, "Images converted at once, " + RangeText(kMinJobs, kMaxJobs) + " (default: number of cores)");
+  app.add_option("-j,--jobs", jobs, "Images converted at once, " + RangeText(kMinJobs, kMaxJobs) + " (default: number of cores)")
+      ->check(NotEmpty());
+  app.add_option("--max-pixels", options.settings.maxPixels,
+                 "Largest image converted, in pixels (width x height); larger ones stop the run")
+      ->capture_default_str()
+      ->check(NotEmpty());
+  app.add_flag("--rename", options.settings.renameCollisions,
+               "Batch mode: give images whose movies would share a name distinct ones (a.swf, a-2.swf, ...)");
   app.add_flag("--quiet", options.quiet, "No progress bar and no success message");
   app.add_flag("--verbose", options.verbose,
                "Print the writer's diagnostics and what each image became");

@@ -13,6 +13,7 @@
 #include "lumapress/convert.h"
 #include "platform/file_system.h"
 #include "progress_bar.h"
+#include "stop_signals.h"
 #include "terminal_user.h"
 
 namespace lumapress {
@@ -54,6 +55,7 @@ void PrintDiagnostics(const std::string& moviePath, std::string_view text) {
 }
 
 int Convert(const CliOptions& options) {
+  const StopSignals stopSignals;
   ProgressBar bar(stderr, !options.quiet && isatty(STDERR_FILENO), options.inputs.size());
   TerminalUser user(stdin, stderr, isatty(STDIN_FILENO), options.createFolder, bar, options.inputs);
   std::vector<ConversionProgress> converted;
@@ -65,6 +67,7 @@ int Convert(const CliOptions& options) {
     return true;
   };
   callbacks.createFolder = [&](std::string_view question) { return user.AskYesNo(question); };
+  callbacks.cancelRequested = [] { return StopSignals::StopRequested(); };
   if (options.verbose) {
     callbacks.diagnostics = [&](const std::string& moviePath, std::string_view text) {
       bar.Clear();
@@ -76,8 +79,10 @@ int Convert(const CliOptions& options) {
   if (!result.ok()) {
     // After a No to the folder question the question itself said what stopped the run.
     if (result.status != Status::kFolderDeclined) user.ShowInputMessage(result.message, result.inputIndex);
+    if (const int signalled = StopSignals::ExitStatus(); signalled != 0) return signalled;
     return kExitRunStopped;
   }
+  if (const int signalled = StopSignals::ExitStatus(); signalled != 0) return signalled;
   if (options.verbose) PrintSummary(converted);
   if (!options.quiet) std::printf("%s\n", result.message.c_str());
   return kExitSuccess;

@@ -15,11 +15,27 @@ namespace {
 // The driver asks for stored sample values, with or without a gAMA chunk.
 constexpr double kScreenGamma = 0.0;
 
-// True when the header the reader refused states a width or height above kMaxImageSide, so
-// the user hears why instead of a generic reader failure.
-bool HeaderTooLarge(std::FILE* file) {
+// The decoded rows of an image within the pixel limit: at most 4 bytes per pixel.
+uint64_t DecodedBytesLimit(uint64_t maxPixels) { return maxPixels * 4; }
+
+// Why an image of this size cannot be converted, or nothing when it can.
+std::string SizeFault(uint64_t width, uint64_t height, uint64_t maxPixels) {
+  const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+  if (width > kMaxImageSide || height > kMaxImageSide) {
+    return size + "; a side may have at most " + std::to_string(kMaxImageSide);
+  }
+  if (width * height > maxPixels) {
+    return size + " = " + std::to_string(width * height) + "; the limit is " + std::to_string(maxPixels) +
+           " pixels";
+  }
+  return {};
+}
+
+// Why the header the reader refused is too large (sides or pixels), so the user hears it
+// instead of a generic reader failure; nothing when it is not.
+std::string HeaderSizeFault(std::FILE* file, uint64_t maxPixels) {
   PngHeaderFields header;
-  return PeekPngHeader(file, header) && (header.width > kMaxImageSide || header.height > kMaxImageSide);
+  return PeekPngHeader(file, header) ? SizeFault(header.width, header.height, maxPixels) : std::string();
 }
 
 // The status of a bitmap's encoding, and the encoder glue's diagnostic line for it.
@@ -41,7 +57,8 @@ void TakeBitmapResult(BitmapResult result, ImageJob& job) {
 
 // Opens `path` into `file` and reads its header with `reader`: the faults a run reports before
 // it checks the output folder.
-void OpenImageFile(const std::string& path, UniqueFile& file, PngReader& reader, ImageJob& job) {
+void OpenImageFile(const std::string& path, uint64_t maxPixels, UniqueFile& file, PngReader& reader,
+                   ImageJob& job) {
   errno = 0;
   file.reset(OpenFile(path, "rb"));
   if (!file) {
@@ -49,9 +66,11 @@ void OpenImageFile(const std::string& path, UniqueFile& file, PngReader& reader,
     if (errno != 0) job.reason = std::strerror(errno);
     return;
   }
+  reader.SetMaxDecodedBytes(DecodedBytesLimit(maxPixels));
   switch (reader.OpenImage(file.get(), job.width, job.height)) {
     case PngReader::kOpened:
-      if (job.width > kMaxImageSide || job.height > kMaxImageSide) job.status = Status::kImageTooLarge;
+      job.reason = SizeFault(job.width, job.height, maxPixels);
+      if (!job.reason.empty()) job.status = Status::kImageTooLarge;
       return;
     case PngReader::kNotPng:
       job.status = Status::kNotPngImage;
@@ -61,7 +80,8 @@ void OpenImageFile(const std::string& path, UniqueFile& file, PngReader& reader,
       job.status = Status::kNoMemory;
       return;
     default:
-      if (HeaderTooLarge(file.get())) {
+      job.reason = HeaderSizeFault(file.get(), maxPixels);
+      if (!job.reason.empty()) {
         job.status = Status::kImageTooLarge;
       } else {
         job.status = Status::kNotPngImage;
@@ -72,12 +92,12 @@ void OpenImageFile(const std::string& path, UniqueFile& file, PngReader& reader,
 }
 
 // PrepareImage's work; the image may still be open in `reader` afterwards.
-ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, LosslessEffort effort,
-                         PngReader& reader) {
+ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, uint64_t maxPixels,
+                         LosslessEffort effort, PngReader& reader) {
   ImageJob job;
   try {
     UniqueFile file;
-    OpenImageFile(path, file, reader, job);
+    OpenImageFile(path, maxPixels, file, reader, job);
     if (job.status != Status::kOk) return job;
     const DecodedImage* decoded = reader.ReadPixels(kScreenGamma);
     if (decoded == nullptr) {
@@ -107,28 +127,29 @@ ConversionResult ImageResult(const ImageJob& job, const std::string& path) {
   return result;
 }
 
-ImageJob CheckImageOpens(const std::string& path) {
+ImageJob CheckImageOpens(const std::string& path, uint64_t maxPixels) {
   ImageJob job;
   try {
     UniqueFile file;
     PngReader reader;
-    OpenImageFile(path, file, reader, job);
+    OpenImageFile(path, maxPixels, file, reader, job);
   } catch (const std::bad_alloc&) {
     job.status = Status::kNoMemory;
   }
   return job;
 }
 
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader,
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, uint64_t maxPixels, PngReader& reader,
                       LosslessEffort effort) {
-  ImageJob job = DecodeAndEncode(path, jpegQuality, effort, reader);
+  ImageJob job = DecodeAndEncode(path, jpegQuality, maxPixels, effort, reader);
   reader.ReleaseImage();
   return job;
 }
 
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, LosslessEffort effort) {
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, uint64_t maxPixels,
+                      LosslessEffort effort) {
   PngReader reader;
-  return PrepareImage(path, jpegQuality, reader, effort);
+  return PrepareImage(path, jpegQuality, maxPixels, reader, effort);
 }
 
 }  // namespace lumapress

@@ -30,15 +30,17 @@ ConversionResult ImageResult(const ImageJob& job, const std::string& path);
 // Images wider or taller than this cannot be stored: SWF bitmaps hold 16-bit sizes.
 inline constexpr uint32_t kMaxImageSide = 65535;
 
-// Only the checks of opening the PNG at `path` (file, header, size): kOk, an opening fault
-// or kNoMemory, with its reason in `job`. Reads no pixels. Never throws.
-ImageJob CheckImageOpens(const std::string& path);
+// Only the checks of opening the PNG at `path` (file, header, size against kMaxImageSide
+// and `maxPixels`): kOk, an opening fault or kNoMemory, with its reason in `job`. Reads no
+// pixels, but reads the file's start: not for inputs that can be read only once. Never throws.
+ImageJob CheckImageOpens(const std::string& path, uint64_t maxPixels);
 
 // Opens, decodes and encodes the PNG at `path` for `jpegQuality`, compressing lossless data
-// with `effort`. Never throws. `reader` keeps its row memory for the next image: a thread
+// with `effort`; an image of more than `maxPixels` pixels is refused from its header, before
+// any row is decoded. Never throws. `reader` keeps its row memory for the next image: a thread
 // converting many images passes the same reader each time. No image is open in it afterwards.
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, PngReader& reader,
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, uint64_t maxPixels, PngReader& reader,
                       LosslessEffort effort = LosslessEffort::kDefault);
-ImageJob PrepareImage(const std::string& path, int32_t jpegQuality,
+ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, uint64_t maxPixels,
                       LosslessEffort effort = LosslessEffort::kDefault);
 }  // namespace lumapress

@@ -1,9 +1,7 @@
 #include "conversion/movie_steps.h"
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
-#include <chrono>
 #include <cstdio>
 
 #include "platform/file_system.h"
@@ -15,6 +13,11 @@ namespace {
 
 constexpr int32_t kWhite = 255;
 constexpr char kNumFilesVariable[] = "numfiles";
+// Sizes of the tags whose bytes are certain before they are written.
+constexpr uint64_t kLongTagHeaderBytes = 6;  // UI16 code and 0x3F, UI32 length
+constexpr uint64_t kCharacterIdBytes = 2;
+constexpr uint64_t kShowFrameBytes = 2;
+constexpr uint64_t kEndTagBytes = 2;
 
 }  // namespace
 
@@ -51,16 +54,15 @@ void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, uint32_t 
 
 bool FinishMovie(SwfWriter& writer) { return writer.Finish() >= 0; }
 
-std::string TemporaryMoviePath(const std::string& moviePath) {
-  // Distinct per process (start time) and per call (counter); the dot hides it from listings
-  // (Windows: the hidden attribute, set by StartMovie).
-  static const auto processToken = static_cast<unsigned long long>(
-      std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFFFFFFull);
-  static std::atomic<unsigned long long> counter{0};
-  const std::string_view name = LastComponent(moviePath);
-  const std::string_view folder = std::string_view(moviePath).substr(0, moviePath.size() - name.size());
-  return std::string(folder) + "." + std::string(name) + ".part-" + std::to_string(processToken) +
-         "-" + std::to_string(counter++);
+uint64_t CertainImageBytes(const PreparedBitmap& bitmap, uint32_t frames) {
+  return kLongTagHeaderBytes + kCharacterIdBytes + uint64_t{bitmap.tag.body.size()} +
+         uint64_t{frames} * kShowFrameBytes;
+}
+
+bool MovieFits(int64_t writtenBytes, uint64_t moreBytes, int64_t limit) {
+  if (writtenBytes < 0 || writtenBytes > limit) return false;
+  const uint64_t room = static_cast<uint64_t>(limit - writtenBytes);
+  return moreBytes <= room && room - moreBytes >= kEndTagBytes;
 }
 
 bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath) {

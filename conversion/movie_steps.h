@@ -20,7 +20,7 @@ enum class MovieStart {
   kControlPathTooLong  // the control-file path does not fit an ActionPush
 };
 
-// Creates the movie at `path` (a TemporaryMoviePath), hidden from folder listings and
+// Creates the movie at `path` (a TemporaryMovie's file), hidden from folder listings and
 // compressed as it is written, and writes its opening: white background, and with a control
 // file the loader sprite on depth 65535 and "numfiles" set to `imageCount`. The movie will
 // hold `imageCount` images of `framesPerImage` frames each.
@@ -36,9 +36,18 @@ void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, uint32_t 
 // written.
 bool FinishMovie(SwfWriter& writer);
 
-// A name for the movie while it is written: in the same folder as `moviePath`, so that the
-// finished movie can be renamed over it; distinct for every call.
-std::string TemporaryMoviePath(const std::string& moviePath);
+// The longest movie written, in uncompressed bytes (what FileLength states). The field is a
+// UI32, but readers commonly hold it in a signed 32-bit integer, as this writer's own
+// results do, so a movie may be at most one byte short of 2 GiB.
+inline constexpr int64_t kMaxMovieBytes = INT32_MAX;
+
+// Bytes an image certainly adds to a movie: its bitmap tag and its ShowFrame tags (the shape
+// and display-list tags come on top).
+uint64_t CertainImageBytes(const PreparedBitmap& bitmap, uint32_t frames);
+
+// True when a movie `writtenBytes` long can take `moreBytes` and its End tag without passing
+// `limit`. False means the movie cannot be written.
+bool MovieFits(int64_t writtenBytes, uint64_t moreBytes, int64_t limit = kMaxMovieBytes);
 
 // Shows the finished movie at `temporaryPath` and moves it to `moviePath` in one step. False
 // (the temporary movie removed) when that fails.

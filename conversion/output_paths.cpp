@@ -35,11 +35,11 @@ std::string BatchMoviePath(std::string_view outputFolder, std::string_view input
   return folder + std::string(name) + std::string(kMovieExtension);
 }
 
-bool CreateFolderPath(const std::string& path, PathStyle style) {
+bool CreateFolderPath(const std::string& path, std::vector<std::string>* created, PathStyle style) {
   if (path.empty() || PathExists(path)) return true;
   const std::string parent = ParentFolder(path, style);
-  if (!parent.empty() && !CreateFolderPath(parent, style)) return false;
-  CreateFolder(path);
+  if (!parent.empty() && !CreateFolderPath(parent, created, style)) return false;
+  if (CreateFolder(path) && created != nullptr) created->push_back(path);
   // Another process may have created it in the meantime; only a folder will do.
   return IsFolder(path);
 }

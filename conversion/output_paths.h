@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/path_rules.h"
@@ -20,7 +21,8 @@ std::string BatchMoviePath(std::string_view outputFolder, std::string_view input
                            PathStyle style = kNativePathStyle);
 
 // Makes sure folder `path` exists, creating missing parents first (top down). Returns false
-// when a folder could not be created.
-bool CreateFolderPath(const std::string& path, PathStyle style = kNativePathStyle);
+// when a folder could not be created. Each folder created is added to `created`, if given.
+bool CreateFolderPath(const std::string& path, std::vector<std::string>* created = nullptr,
+                      PathStyle style = kNativePathStyle);
 
 }  // namespace lumapress

@@ -1,9 +1,15 @@
 #include "conversion/pixel_buffer.h"
 
+#include <algorithm>
 #include <array>
+
+#include "common/cancellation.h"
 
 namespace lumapress {
 namespace {
+
+// Rows filled or indexed between two looks at the run's cancellation.
+constexpr uint32_t kRowsPerCancellationCheck = 64;
 
 // Colour key to table index, keeping the order in which keys were first seen. Open
 // addressing over four times the table's capacity keeps probe chains short.
@@ -75,7 +81,10 @@ PixelBuffer32 FillPixelBuffer32(const ImageRows& rows) {
   buffer.width = rows.width;
   buffer.height = rows.height;
   buffer.bytes.resize(size_t{rows.width} * rows.height * 4);
-  FillPixelRows32(rows, 0, rows.height, buffer.bytes.data());
+  for (uint32_t y = 0; y < rows.height && !CancellationRequested(); y += kRowsPerCancellationCheck) {
+    const uint32_t count = std::min(kRowsPerCancellationCheck, rows.height - y);
+    FillPixelRows32(rows, y, count, buffer.bytes.data() + size_t{y} * rows.width * 4);
+  }
   return buffer;
 }
 
@@ -103,12 +112,14 @@ std::optional<ColorMappedData> MapColors(const uint8_t* first, size_t rowStep, s
                                          uint32_t width, uint32_t height) {
   ColorMappedData data;
   data.paddedWidth = ColorMappedRowLength(width);
+  if (data.paddedWidth > kMaxColorMappedWidth) return std::nullopt;
   data.bytes.reserve(kColorTableBytes + size_t{data.paddedWidth} * height);
   data.bytes.resize(kColorTableBytes);
   ColorIndex index;
   uint32_t lastKey = 0xFFFFFFFFu;
   int lastIndex = 0;
   for (uint32_t y = 0; y < height; ++y) {
+    if (y % kRowsPerCancellationCheck == 0 && CancellationRequested()) return std::nullopt;
     const size_t rowStart = data.bytes.size();
     data.bytes.resize(rowStart + data.paddedWidth);  // the padding stays 0
     uint8_t* row = data.bytes.data() + rowStart;

@@ -28,7 +28,8 @@ struct PixelBuffer32 {
 };
 
 // Fills the buffer from `rows`. For 4-channel rows the source colour bytes are replaced by
-// the same premultiplied values (the JPEG-with-alpha form encodes those).
+// the same premultiplied values (the JPEG-with-alpha form encodes those). Stops early, the
+// rest left zero, when the run is cancelled.
 PixelBuffer32 FillPixelBuffer32(const ImageRows& rows);
 
 // The PixelBuffer32 bytes of rows `first` to `first + count - 1` into `target` (count x width
@@ -54,9 +55,14 @@ inline constexpr size_t kColorTableBytes = kColorTableEntries * 3;
 // (100, 101 and 103 give 104; 1 gives 4).
 uint32_t ColorMappedRowLength(uint32_t width);
 
+// The colour-mapped bitmap states its row length as BitmapWidth, a UI16: widths 65532-65535
+// would pad to 65536, so they cannot take this form.
+inline constexpr uint32_t kMaxColorMappedWidth = 65535;
+
 // Builds the colour-mapped form of an opaque buffer. Colours are numbered in the order of
 // their first appearance (rows from the top, pixels from the left). Returns nothing when
-// the image has more than 256 colours, which one index byte cannot address.
+// the image has more than 256 colours, which one index byte cannot address, when its padded
+// rows would pass kMaxColorMappedWidth, or when the run is cancelled.
 std::optional<ColorMappedData> BuildColorMappedData(const PixelBuffer32& buffer);
 // The same straight from 3-channel rows, which hold the same colours as their buffer.
 std::optional<ColorMappedData> BuildColorMappedData(const ImageRows& rows);

@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+#include "common/cancellation.h"
+
 namespace lumapress {
 namespace {
 
@@ -44,6 +46,11 @@ struct RowLayout {
 
 // Warnings (bad ancillary chunks, extra data) never stop decoding and are not shown.
 void OnWarning(png_structp, png_const_charp) {}
+
+// After each decoded row: a cancelled run stops decoding there, through libpng's error path.
+void OnRowDecoded(png_structp png, png_uint_32, int) {
+  if (CancellationRequested()) png_error(png, "Decoding cancelled");
+}
 
 // The guarded calls below hold the only setjmp points. libpng's errors longjmp back into
 // them, so they keep no object with a destructor and change no local after setjmp.
@@ -90,6 +97,7 @@ bool PrepareRows(png_structp png, png_infop info, const Header* header, double s
 // Decodes every row and the chunks after the image data. False on error.
 bool ReadRows(png_structp png, png_bytepp rows) {
   if (setjmp(png_jmpbuf(png))) return false;
+  png_set_read_status_fn(png, OnRowDecoded);
   png_read_image(png, rows);
   png_read_end(png, nullptr);
   return true;

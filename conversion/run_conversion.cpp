@@ -1,16 +1,22 @@
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "common/cancellation.h"
 #include "conversion/image_job.h"
 #include "conversion/image_pipeline.h"
 #include "conversion/movie_steps.h"
 #include "conversion/output_paths.h"
+#include "conversion/output_preflight.h"
+#include "conversion/temporary_movie.h"
 #include "conversion/work_estimate.h"
 #include "lumapress/convert.h"
+#include "platform/file_system.h"
 #include "platform/path_rules.h"
 #include "swf/swf_writer.h"
 
@@ -28,23 +34,27 @@ constexpr size_t kSlideShowLookAheadExtra = 1;
 // fields likewise once it is written.
 struct ImageSlot {
   ImageJob job;
-  std::string temporaryPath;             // batch: the movie written under a temporary name
-  ConversionResult written;              // batch: how writing the movie went
-  std::string diagnostics;               // batch: the movie writer's diagnostic lines
+  std::unique_ptr<TemporaryMovie> movie;  // batch: the movie written under a temporary name
+  ConversionResult written;               // batch: how writing the movie went
+  std::string diagnostics;                // batch: the movie writer's diagnostic lines
 };
+
 
 // One conversion: images are prepared on the pipeline's workers and committed here, on the
 // caller's thread, strictly in list order, so files, messages and progress do not depend on
 // the number of jobs. Single-movie mode writes each committed image into the one movie;
 // batch mode's workers write each image's movie under a temporary name, and committing
-// renames it into place. No movie is written before the output folder is confirmed.
+// renames it into place. No movie is written before the output folder is confirmed. Every
+// thread working for the run polls its cancellation.
 class ConversionRun {
  public:
   ConversionRun(const ConversionSettings& settings, std::span<const std::string> inputs,
-                const ConversionCallbacks& callbacks)
+                const ConversionCallbacks& callbacks, std::vector<PlannedMovie> movies)
       : settings_(settings),
         inputs_(inputs),
         callbacks_(callbacks),
+        movies_(std::move(movies)),
+        cancellation_(callbacks.cancelRequested),
         frames_(FramesForImage(settings.delaySeconds, settings.framesPerSecond)),
         frameRate_(static_cast<int32_t>(settings.framesPerSecond)),
         batchFolder_(settings.batchMode ? WithTrailingSeparator(settings.outputPath) : std::string()),
@@ -53,6 +63,22 @@ class ConversionRun {
   ~ConversionRun() { Abandon(); }
 
   ConversionResult Run() {
+    CancellationScope scope(&cancellation_);
+    ConversionResult result = ConvertImages();
+    if (!result.ok()) {
+      Abandon();
+      // What a cancelled run's work stopped with (a decoder or writer that gave up) is no fault.
+      if (cancellation_.Requested()) result = MakeResult(Status::kCancelled);
+      RemoveCreatedFolders();
+    }
+    return result;
+  }
+
+ private:
+  ConversionResult ConvertImages() {
+    std::vector<std::string> writePaths;
+    for (const PlannedMovie& movie : movies_) writePaths.push_back(movie.writePath);
+    RemoveStaleTemporaryMovies(writePaths);
     if (settings_.batchMode) {
       if (auto asked = AskForBatchFolderEarly(); !asked.ok()) return asked;
     }
@@ -64,27 +90,27 @@ class ConversionRun {
       } catch (const std::bad_alloc&) {
         committed = AboutInput(MakeResult(Status::kNoMemory, {inputs_[index]}), index);
       }
-      if (!committed.ok()) {
-        Abandon();
-        return committed;
-      }
+      if (!committed.ok()) return committed;
     }
     pipeline_->Stop();
-    if (!settings_.batchMode) {
-      if (auto finished = FinishSlideShow(); !finished.ok()) return finished;
-    }
+    if (!settings_.batchMode) return FinishSlideShow();
     return MakeResult(Status::kOk);
   }
 
- private:
+  const PlannedMovie& MovieOf(size_t index) const { return movies_[settings_.batchMode ? index : 0]; }
+
   void StartPipeline() {
     const unsigned jobs = std::max(settings_.jobs, 1u);
     const size_t lookAhead = settings_.batchMode ? size_t{jobs} * kBatchLookAheadPerJob
                                                  : size_t{jobs} + kSlideShowLookAheadExtra;
     ImagePipeline::Stages stages;
     stages.prepare = [this](size_t index, PngReader& reader) {
-      slots_[index].job = PrepareImage(inputs_[index], settings_.jpegQuality, reader,
-                                       settings_.smallest ? LosslessEffort::kSmallest : LosslessEffort::kDefault);
+      CancellationScope scope(&cancellation_);
+      ImageJob job;
+      if (!cancellation_.Requested()) job = PrepareImage(inputs_[index], settings_.jpegQuality, settings_.maxPixels, reader,
+                             settings_.smallest ? LosslessEffort::kSmallest : LosslessEffort::kDefault);
+      if (cancellation_.Requested()) job.status = Status::kCancelled;
+      slots_[index].job = std::move(job);
     };
     if (settings_.batchMode) stages.write = [this](size_t index) { WriteBatchMovie(index); };
     stages.estimate = [this](size_t index) {
@@ -97,12 +123,13 @@ class ConversionRun {
   // Batch mode: with an existing folder, movies may be written from the start (any written
   // beyond a fault are discarded as usual). With several jobs the folder question comes right
   // after the first image's opening checks, before anything else it could report, so that the
-  // workers may write from the start too.
+  // workers may write from the start too; not when that image can be read only once.
   ConversionResult AskForBatchFolderEarly() {
     if (PathExists(MovieFolder())) {
       writesAllowed_ = true;
-    } else if (settings_.jobs > 1 && CheckImageOpens(inputs_[0]).status == Status::kOk) {
-      if (auto checked = CheckOutputFolder(BatchMoviePath(batchFolder_, inputs_[0])); !checked.ok()) {
+    } else if (settings_.jobs > 1 && IsRegularFile(inputs_[0]) &&  // a pipe is read only once
+               CheckImageOpens(inputs_[0], settings_.maxPixels).status == Status::kOk) {
+      if (auto checked = CheckOutputFolder(movies_[0].path); !checked.ok()) {
         return checked;
       }
       writesAllowed_ = true;
@@ -111,10 +138,12 @@ class ConversionRun {
   }
 
   ConversionResult CommitOne(size_t index) {
+    if (cancellation_.Requested()) return MakeResult(Status::kCancelled);
     pipeline_->AwaitPrepared(index);
     ImageSlot& slot = slots_[index];
     const std::string& input = inputs_[index];
-    const std::string moviePath = settings_.batchMode ? BatchMoviePath(batchFolder_, input) : settings_.outputPath;
+    const std::string& moviePath = MovieOf(index).path;
+    if (slot.job.status == Status::kCancelled) return MakeResult(Status::kCancelled);
     Report(moviePath, slot.job.diagnostics);
     if (IsOpeningFault(slot.job.status)) return AboutInput(ImageResult(slot.job, input), index);
 
@@ -147,66 +176,82 @@ class ConversionRun {
     if (index == 0) {
       writer_ = std::make_unique<SwfWriter>(static_cast<int32_t>(job.width), static_cast<int32_t>(job.height),
                                             frameRate_, kMovieVersion);
-      temporaryPath_ = TemporaryMoviePath(moviePath);
-      if (auto started = StartResult(StartMovie(*writer_, temporaryPath_, settings_.controlFilePath,
+      temporary_ = std::make_unique<TemporaryMovie>(MovieOf(index).writePath);
+      if (!temporary_->ok()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
+      if (auto started = StartResult(StartMovie(*writer_, temporary_->path(), settings_.controlFilePath,
                                                 inputs_.size(), frames_),
                                      moviePath);
           !started.ok()) {
         return started;
       }
     }
+    if (!MovieFits(writer_->BytesWritten(), CertainImageBytes(job.bitmap, frames_))) return TooLarge(moviePath);
     WriteImageFrames(*writer_, job.bitmap, job.width, job.height, index > 0, frames_);
     if (writer_->Failed()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
     return MakeResult(Status::kOk);
   }
 
   ConversionResult FinishSlideShow() {
-    const std::string& moviePath = settings_.outputPath;
+    const std::string& moviePath = MovieOf(0).path;
+    if (!MovieFits(writer_->BytesWritten(), 0)) return TooLarge(moviePath);
     const bool finished = FinishMovie(*writer_);
     Report(moviePath, writer_->diagnostics().Take());
-    if (!finished || !CommitMovie(temporaryPath_, moviePath)) {
-      Abandon();
-      return MakeResult(Status::kCannotWriteOutput, {moviePath});
-    }
+    if (!finished || !temporary_->Commit()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
     writer_.reset();
-    temporaryPath_.clear();
+    temporary_.reset();
     return MakeResult(Status::kOk);
+  }
+
+  static ConversionResult TooLarge(const std::string& moviePath) {
+    return MakeResult(Status::kMovieTooLarge, {moviePath, std::to_string(kMaxMovieBytes)});
   }
 
   // Batch mode, on a worker: the image's movie under a temporary name; nothing for an image
   // with a fault.
   void WriteBatchMovie(size_t index) {
+    CancellationScope scope(&cancellation_);
     ImageSlot& slot = slots_[index];
     if (slot.job.status != Status::kOk) return;
-    const std::string moviePath = BatchMoviePath(batchFolder_, inputs_[index]);
     try {
-      slot.temporaryPath = TemporaryMoviePath(moviePath);
-      SwfWriter writer(static_cast<int32_t>(slot.job.width), static_cast<int32_t>(slot.job.height),
-                       frameRate_, kMovieVersion);
-      slot.written = StartResult(StartMovie(writer, slot.temporaryPath, settings_.controlFilePath, 1, frames_),
-                                 moviePath);
-      if (slot.written.ok()) {
-        // A new movie's depth 1 is empty; the RemoveObject2 is still written, as for every image.
-        WriteImageFrames(writer, slot.job.bitmap, slot.job.width, slot.job.height, true, frames_);
-        if (!FinishMovie(writer)) slot.written = MakeResult(Status::kCannotWriteOutput, {moviePath});
-      }
-      slot.diagnostics = writer.diagnostics().Take();
+      slot.written = WriteBatchMovieFile(slot, index);
     } catch (const std::bad_alloc&) {
       slot.written = AboutInput(MakeResult(Status::kNoMemory, {inputs_[index]}), index);
     }
-    // The movie is on disk now. Only the tag goes: the committing thread may be reading the
-    // rest of the job meanwhile.
+    if (!slot.written.ok() && cancellation_.Requested()) slot.written = MakeResult(Status::kCancelled);
+    // The movie is on disk now, or will not be. Only the tag goes: the committing thread may be
+    // reading the rest of the job meanwhile.
     slot.job.bitmap.tag = {};
+  }
+
+  ConversionResult WriteBatchMovieFile(ImageSlot& slot, size_t index) {
+    const std::string& moviePath = MovieOf(index).path;
+    slot.movie = std::make_unique<TemporaryMovie>(MovieOf(index).writePath);
+    if (!slot.movie->ok()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
+    SwfWriter writer(static_cast<int32_t>(slot.job.width), static_cast<int32_t>(slot.job.height), frameRate_,
+                     kMovieVersion);
+    ConversionResult result =
+        StartResult(StartMovie(writer, slot.movie->path(), settings_.controlFilePath, 1, frames_), moviePath);
+    if (result.ok() && !MovieFits(writer.BytesWritten(), CertainImageBytes(slot.job.bitmap, frames_))) {
+      result = TooLarge(moviePath);
+    }
+    if (result.ok()) {
+      // A new movie's depth 1 is empty: no RemoveObject2 before its only image.
+      WriteImageFrames(writer, slot.job.bitmap, slot.job.width, slot.job.height, false, frames_);
+      if (!MovieFits(writer.BytesWritten(), 0)) {
+        result = TooLarge(moviePath);
+      } else if (!FinishMovie(writer)) {
+        result = MakeResult(Status::kCannotWriteOutput, {moviePath});
+      }
+    }
+    slot.diagnostics = writer.diagnostics().Take();
+    return result;
   }
 
   // Moves a finished batch movie into place, or says why it could not be written.
   ConversionResult CommitBatchMovie(ImageSlot& slot, const std::string& moviePath) {
     ConversionResult result = std::move(slot.written);
-    if (result.ok() && !CommitMovie(slot.temporaryPath, moviePath)) {
-      result = MakeResult(Status::kCannotWriteOutput, {moviePath});
-    }
-    if (!result.ok()) DiscardMovie(slot.temporaryPath);
-    slot.temporaryPath.clear();
+    if (result.ok() && !slot.movie->Commit()) result = MakeResult(Status::kCannotWriteOutput, {moviePath});
+    slot.movie.reset();  // removes the file unless it was committed
     return result;
   }
 
@@ -243,7 +288,7 @@ class ConversionRun {
       return MakeResult(Status::kFolderDeclined);
     }
     folderCreated_ = true;
-    if (!CreateFolderPath(folder)) return MakeResult(Status::kCannotWriteOutput, {moviePath});
+    if (!CreateFolderPath(folder, &createdFolders_)) return MakeResult(Status::kCannotWriteOutput, {moviePath});
     return MakeResult(Status::kOk);
   }
 
@@ -252,27 +297,35 @@ class ConversionRun {
   void Abandon() {
     if (pipeline_) pipeline_->Stop();
     writer_.reset();
-    if (!temporaryPath_.empty()) DiscardMovie(temporaryPath_);
-    temporaryPath_.clear();
-    for (ImageSlot& slot : slots_) {
-      if (!slot.temporaryPath.empty()) DiscardMovie(slot.temporaryPath);
-      slot.temporaryPath.clear();
+    temporary_.reset();
+    for (ImageSlot& slot : slots_) slot.movie.reset();
+  }
+
+  // After a failure: the folders this run created and left empty go again, deepest first.
+  void RemoveCreatedFolders() {
+    for (auto folder = createdFolders_.rbegin(); folder != createdFolders_.rend(); ++folder) {
+      std::error_code error;
+      std::filesystem::remove(NativePath(*folder), error);  // only an empty folder is removed
     }
+    createdFolders_.clear();
   }
 
   const ConversionSettings& settings_;
   std::span<const std::string> inputs_;
   const ConversionCallbacks& callbacks_;
+  const std::vector<PlannedMovie> movies_;  // one, or one per input in batch mode
+  const CancellationCheck cancellation_;
   const uint32_t frames_;
   const int32_t frameRate_;
   const std::string batchFolder_;  // batch mode: outputPath ending in a separator
   bool folderCreated_ = false;
+  std::vector<std::string> createdFolders_;  // top down
   bool writesAllowed_ = false;
 
   std::vector<ImageSlot> slots_;
   std::optional<ImagePipeline> pipeline_;  // after slots_: its workers use them
   std::unique_ptr<SwfWriter> writer_;      // single-movie mode
-  std::string temporaryPath_;              // single-movie mode
+  std::unique_ptr<TemporaryMovie> temporary_;  // single-movie mode
 };
 
 }  // namespace
@@ -280,7 +333,9 @@ class ConversionRun {
 ConversionResult RunConversion(const ConversionSettings& settings, std::span<const std::string> inputPaths,
                                const ConversionCallbacks& callbacks) {
   if (ConversionResult checked = CheckSettings(settings, inputPaths.size()); !checked.ok()) return checked;
-  ConversionRun run(settings, inputPaths, callbacks);
+  std::vector<PlannedMovie> movies;
+  if (ConversionResult planned = PlanOutputs(settings, inputPaths, movies); !planned.ok()) return planned;
+  ConversionRun run(settings, inputPaths, callbacks, std::move(movies));
   return run.Run();
 }
 

@@ -26,9 +26,14 @@ Status CheckJobs(unsigned jobs) {
   return jobs >= kMinJobs && jobs <= kMaxJobs ? Status::kOk : Status::kJobsOutOfRange;
 }
 
+Status CheckMaxPixels(uint64_t maxPixels) {
+  return maxPixels >= kMinMaxPixels && maxPixels <= kMaxMaxPixels ? Status::kOk : Status::kMaxPixelsOutOfRange;
+}
+
 ConversionResult CheckSettings(const ConversionSettings& settings, size_t inputCount) {
   for (const Status status : {CheckDelay(settings.delaySeconds), CheckJpegQuality(settings.jpegQuality),
-                              CheckFrameRate(settings.framesPerSecond), CheckJobs(settings.jobs)}) {
+                              CheckFrameRate(settings.framesPerSecond), CheckJobs(settings.jobs),
+                              CheckMaxPixels(settings.maxPixels)}) {
     if (status != Status::kOk) return MakeResult(status);
   }
   if (inputCount == 0) return MakeResult(Status::kNoInputs);

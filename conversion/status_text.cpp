@@ -23,6 +23,7 @@ constexpr std::array kStatusTexts{
     StatusEntry{Status::kQualityOutOfRange, "Please enter an integer between %s and %s."},
     StatusEntry{Status::kFrameRateOutOfRange, "Please enter a number between %s and %s."},
     StatusEntry{Status::kJobsOutOfRange, "Please enter a number of jobs between %s and %s."},
+    StatusEntry{Status::kMaxPixelsOutOfRange, "Please enter a number of pixels between %s and %s."},
     StatusEntry{Status::kNoInputs, "Please add at least one input image first."},
     StatusEntry{Status::kNoOutputFile, "Please select an output file first."},
     StatusEntry{Status::kNoOutputFolder, "Please select an output folder first."},
@@ -31,6 +32,7 @@ constexpr std::array kStatusTexts{
     StatusEntry{Status::kOutputIsControlFile, "The movie %s would replace the control file %s!"},
     StatusEntry{Status::kOutputCollision, "The images %s and %s would both become the movie %s!"},
     StatusEntry{Status::kOutputNotAFile, "The output %s is not a regular file!"},
+    StatusEntry{Status::kOutputNotAMovie, "The output %s exists and is not a movie!"},
     StatusEntry{Status::kCannotOpenInput, "Cannot open input file %s!"},
     StatusEntry{Status::kNotPngImage, "PNG reader initialisation failed."},
     StatusEntry{Status::kImageTooLarge, "Image %s is too large!"},
@@ -66,6 +68,7 @@ std::pair<std::string, std::string> RangeOf(Status status) {
     case Status::kFrameRateOutOfRange:
       return {LimitText(kMinFramesPerSecond), LimitText(kMaxFramesPerSecond)};
     case Status::kJobsOutOfRange: return {LimitText(kMinJobs), LimitText(kMaxJobs)};
+    case Status::kMaxPixelsOutOfRange: return {std::to_string(kMinMaxPixels), std::to_string(kMaxMaxPixels)};
     default: return {};
   }
 }

@@ -20,6 +20,8 @@ constexpr uint64_t kAlphaPlaneWeight = 3;
 }  // namespace
 
 uint64_t EstimateConversionWork(const std::string& path, int32_t jpegQuality) {
+  // A pipe or device can be read only once: its header belongs to the real read.
+  if (!IsRegularFile(path)) return 0;
   UniqueFile file(OpenFile(path, "rb"));
   if (!file) return 0;
   // Inflating the image data follows the file's size; unfiltering, converting and encoding

@@ -1,5 +1,6 @@
 #include "conversion/write_image_bitmap.h"
 
+#include "common/cancellation.h"
 #include "conversion/pixel_buffer.h"
 #include "swf/bitmap_data.h"
 #include "swf/kept_objects.h"
@@ -10,6 +11,9 @@
 namespace lumapress {
 
 namespace {
+
+// Bitmap tags state their width and height in 16 bits.
+constexpr uint32_t kMaxBitmapSide = 65535;
 
 // A format 5 lossless tag: the whole PixelBuffer32, which libdeflate compresses in one call,
 // in memory kept for the next image. Refused before anything is allocated when
@@ -22,9 +26,12 @@ BitmapResult BuildLossless32Tag(int32_t code, const ImageRows& rows, LosslessEff
   const auto pixels = kept.Borrow();
   const std::span<uint8_t> buffer = pixels->Get(static_cast<size_t>(bytes));
   FillPixelRows32(rows, 0, rows.height, buffer.data());
+  // libdeflate's one call cannot be interrupted: a cancelled run stops before it.
   const BitmapResult result =
-      BuildLosslessTag(code, kBitmapFormat32, static_cast<int32_t>(rows.width),
-                       static_cast<int32_t>(rows.height), 0, buffer, LosslessLevel(effort, 4), tag);
+      CancellationRequested()
+          ? BitmapResult::kCompressFailed
+          : BuildLosslessTag(code, kBitmapFormat32, static_cast<int32_t>(rows.width),
+                             static_cast<int32_t>(rows.height), 0, buffer, LosslessLevel(effort, 4), tag);
   pixels->Release();
   return result;
 }
@@ -33,6 +40,8 @@ BitmapResult BuildLossless32Tag(int32_t code, const ImageRows& rows, LosslessEff
 
 BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
                                 LosslessEffort effort, PreparedBitmap& bitmap) {
+  // BitmapWidth and BitmapHeight are UI16 fields.
+  if (image.width > kMaxBitmapSide || image.height > kMaxBitmapSide) return BitmapResult::kCompressFailed;
   const auto width = static_cast<int32_t>(image.width);
   const auto height = static_cast<int32_t>(image.height);
   const ImageRows rows{image.pixels, image.width, image.height, image.channels,
@@ -56,7 +65,7 @@ BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
                                 static_cast<int32_t>(kColorTableEntries), mapped->bytes,
                                 LosslessLevel(effort, 1), bitmap.tag);
       }
-      bitmap.form = BitmapForm::kLossless32;  // more colours than one index byte holds
+      bitmap.form = BitmapForm::kLossless32;  // more colours than an index byte holds, or too wide
       [[fallthrough]];
     case BitmapForm::kLossless32:
       return BuildLossless32Tag(kTagDefineBitsLossless, rows, effort, bitmap.tag);

@@ -1,5 +1,6 @@
 #include "jpeg/jpeg_mcu_loop.h"
 
+#include "common/cancellation.h"
 #include "jpeg/jpeg_color.h"
 #include "jpeg/jpeg_properties.h"
 
@@ -25,6 +26,10 @@ int32_t EncodeScan(JpegWorkingState& state) {
   int16_t predictors[kJpegMaxScanComponents] = {};
   alignas(kJpegWorkspaceAlignment) int16_t workspace[kJpegMaxBlocksPerMcu * kJpegBlockSize];
   for (int mcuY = 0; mcuY < state.mcusDown; ++mcuY) {
+    if (CancellationRequested()) {  // the run no longer wants the image
+      ops.endVectorState();
+      return kJpegException;
+    }
     for (int mcuX = 0; mcuX < state.mcusAcross; ++mcuX) {
       ops.convertMcu(state, mcuX, mcuY, workspace);
       ops.forwardDctBlocks(workspace, blocksPerMcu);

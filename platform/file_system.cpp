@@ -13,6 +13,13 @@
 
 #include "platform/utf8_text.h"
 #else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "platform/path_rules.h"
 #endif
 
@@ -89,6 +96,19 @@ bool CreateFolder(const std::string& path) {
   return CreateDirectoryW(WideFromUtf8(path).c_str(), nullptr) != 0;
 }
 
+bool IsRegularFile(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+std::optional<std::string> FileIdentity(const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!IdentityHandle(path).Read(info)) return std::nullopt;
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+         std::to_string(info.nFileIndexLow);
+}
+
 std::optional<uint64_t> FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (GetFileAttributesExW(WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data) == 0 ||
@@ -124,9 +144,129 @@ bool IsHidden(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
 }
 
+std::filesystem::path NativePath(const std::string& path) { return std::filesystem::path(WideFromUtf8(path)); }
+
+std::string Utf8Path(const std::filesystem::path& path) { return Utf8FromWide(path.wstring()); }
+
+std::string ComparablePath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(NativePath(path), error);
+  if (error) absolute = NativePath(path);
+  std::filesystem::path normal = std::filesystem::weakly_canonical(absolute, error);
+  if (error) normal = absolute.lexically_normal();
+  std::wstring text = normal.wstring();
+  CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return Utf8FromWide(text);
+}
+
+std::vector<std::string> FolderEntryNames(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(NativePath(folder), error), end; !error && it != end;
+       it.increment(error)) {
+    names.push_back(Utf8FromWide(it->path().filename().wstring()));
+  }
+  return names;
+}
+
+HeldFile::Result HeldFile::Create(const std::string& path) {
+  Release();
+  // No FILE_SHARE_DELETE: nobody removes or renames the file while it is held.
+  const HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Result::kNameTaken : Result::kFailed;
+  }
+  handle_ = reinterpret_cast<intptr_t>(handle);
+  return Result::kHeld;
+}
+
+void HeldFile::Release() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+}
+
+bool RemoveIfUnheld(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    return false;
+  }
+  return DeleteFileW(WideFromUtf8(path).c_str()) != 0;  // fails while another process holds it
+}
+
 #else
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// True when `path` still names the file open on `fd`.
+bool NamesOpenFile(const std::string& path, int fd) {
+  struct stat named {}, held {};
+  return ::lstat(path.c_str(), &named) == 0 && ::fstat(fd, &held) == 0 && named.st_dev == held.st_dev &&
+         named.st_ino == held.st_ino;
+}
+
+}  // namespace
+
+std::filesystem::path NativePath(const std::string& path) { return fs::path(path); }
+
+std::string Utf8Path(const std::filesystem::path& path) { return path.string(); }
+
+std::string ComparablePath(const std::string& path) {
+  std::error_code error;
+  fs::path absolute = fs::absolute(path, error);
+  if (error) absolute = path;
+  fs::path normal = fs::weakly_canonical(absolute, error);
+  if (error) normal = absolute.lexically_normal();
+  return normal.string();
+}
+
+std::vector<std::string> FolderEntryNames(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    names.push_back(it->path().filename().string());
+  }
+  return names;
+}
+
+HeldFile::Result HeldFile::Create(const std::string& path) {
+  Release();
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? Result::kNameTaken : Result::kFailed;
+  // A cleaner that opened the fresh file first holds the lock or has removed the name: the
+  // file is its to remove. File systems without flock go unlocked; cleaners cannot lock there
+  // either, so they remove nothing.
+  if ((::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) || !NamesOpenFile(path, fd)) {
+    ::close(fd);
+    return Result::kNameTaken;
+  }
+  handle_ = fd;
+  return Result::kHeld;
+}
+
+void HeldFile::Release() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  handle_ = -1;
+}
+
+bool RemoveIfUnheld(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat held {};
+  bool removed = false;
+  // Locked here, the file is no one else's; and the name must still be that file.
+  if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+      NamesOpenFile(path, fd)) {
+    removed = ::unlink(path.c_str()) == 0;
+  }
+  ::close(fd);
+  return removed;
+}
 
 std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
@@ -154,6 +294,18 @@ bool IsFolder(const std::string& path) {
 bool CreateFolder(const std::string& path) {
   std::error_code error;
   return fs::create_directory(path, error);
+}
+
+bool IsRegularFile(const std::string& path) {
+  std::error_code error;
+  return fs::is_regular_file(path, error);
+}
+
+std::optional<std::string> FileIdentity(const std::string& path) {
+  struct stat facts {};
+  if (::stat(path.c_str(), &facts) != 0) return std::nullopt;
+  return std::to_string(static_cast<unsigned long long>(facts.st_dev)) + ":" +
+         std::to_string(static_cast<unsigned long long>(facts.st_ino));
 }
 
 std::optional<uint64_t> FileSize(const std::string& path) {

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lumapress {
 
@@ -26,6 +28,14 @@ bool PathExists(const std::string& path);
 
 bool IsFolder(const std::string& path);
 
+// True for a regular file (through links), false for a folder, a device, a pipe or nothing.
+bool IsRegularFile(const std::string& path);
+
+// Which existing file `path` names (through links): a text two paths share exactly when they
+// name the same file (device and inode; on Windows volume and file index). Nothing when
+// there is no such file.
+std::optional<std::string> FileIdentity(const std::string& path);
+
 // Creates one folder with default permissions. False when it could not be created.
 bool CreateFolder(const std::string& path);
 
@@ -36,6 +46,45 @@ std::optional<uint64_t> FileSize(const std::string& path);
 // spellings too) or, when either does not exist, the same path once normalised (on Windows
 // with the case of letters ignored, as its file systems do).
 bool SameFile(const std::string& a, const std::string& b);
+
+// The path as std::filesystem takes it, and back: UTF-8 on this side (UTF-16 underneath on
+// Windows, where a narrow path would be read in the ANSI code page).
+std::filesystem::path NativePath(const std::string& path);
+std::string Utf8Path(const std::filesystem::path& path);
+
+// The absolute, normalised spelling of `path` with the links in its existing part followed
+// (on Windows in one case of letters, as its file systems compare names): two paths of files
+// not there yet name the same file when these agree.
+std::string ComparablePath(const std::string& path);
+
+// Names of the entries in `folder`; empty when it cannot be read.
+std::vector<std::string> FolderEntryNames(const std::string& folder);
+
+// A new file that this process holds for as long as the object lives, so that another
+// process's RemoveIfUnheld leaves it alone: an advisory lock (flock) on POSIX, on Windows a
+// handle that shares no deletion. Writing it through another stream stays possible.
+class HeldFile {
+ public:
+  enum class Result { kHeld, kNameTaken, kFailed };
+
+  HeldFile() = default;
+  ~HeldFile() { Release(); }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+
+  // Creates the file exclusively and holds it. kNameTaken when the name exists (or another
+  // process removed the fresh file before the hold): try another name.
+  Result Create(const std::string& path);
+  // Lets go; the file stays. (Windows renames no file held open: release before.)
+  void Release();
+
+ private:
+  intptr_t handle_ = -1;
+};
+
+// Removes the regular file at `path` when no process holds it (see HeldFile). A link, a folder
+// or anything else is left alone. True when it was removed.
+bool RemoveIfUnheld(const std::string& path);
 
 // Hides a temporary file from folder listings, or shows it again. Windows sets the hidden
 // attribute; elsewhere a name starting with '.' hides it, so there is nothing to do.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/cancellation.h"
 #include "platform/file_system.h"
 #include "swf/movie_compression.h"
 
@@ -84,9 +85,17 @@ bool DeflatingMovieFile::Settle(int64_t offset) {
 }
 
 bool DeflatingMovieFile::Feed(int64_t begin, int64_t end, int level) {
-  const auto bytes = std::span<const uint8_t>(pending_).subspan(
-      static_cast<size_t>(begin - pendingStart_), static_cast<size_t>(end - begin));
-  return deflater_->SetLevel(level, compressed_) && deflater_->Append(bytes, false, compressed_);
+  auto bytes = std::span<const uint8_t>(pending_).subspan(static_cast<size_t>(begin - pendingStart_),
+                                                          static_cast<size_t>(end - begin));
+  if (!deflater_->SetLevel(level, compressed_)) return false;
+  // In pieces, so that a cancelled run stops between them; at one level the stream does not
+  // depend on how its input is cut.
+  while (!bytes.empty()) {
+    const std::span<const uint8_t> piece = bytes.first(std::min(bytes.size(), kSettleBytes));
+    bytes = bytes.subspan(piece.size());
+    if (CancellationRequested() || !deflater_->Append(piece, false, compressed_)) return false;
+  }
+  return true;
 }
 
 bool DeflatingMovieFile::WriteCompressed(size_t count, bool finish) {

@@ -125,7 +125,8 @@ int32_t SwfWriter::Finish() {
     WriteU16(headerFrameCount);  // FrameCount
   }
   Close();
-  if (Failed() || length > std::numeric_limits<int32_t>::max()) return -1;
+  // A header that cannot state the movie's length or frames makes a movie no reader accepts.
+  if (Failed() || length > std::numeric_limits<int32_t>::max() || frameCount_ > kMaxHeaderFrameCount) return -1;
   return static_cast<int32_t>(length);
 }
 

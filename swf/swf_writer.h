@@ -20,7 +20,7 @@ class SwfWriter : public SwfBitStream {
   // Frame rates are stored as whole frames in an 8.8 field; faster rates are written as this.
   static constexpr int32_t kMaxFrameRate = 255;
   // The header's FrameCount is a UI16; longer movies (every ShowFrame is still written) say
-  // this rather than a wrapped-around count.
+  // this rather than a wrapped-around count, and Finish fails for them.
   static constexpr int32_t kMaxHeaderFrameCount = 65535;
   // Character ids run 1..65535 (UI16), then continue at 1000.
   static constexpr int32_t kLastCharacterId = 65535;
@@ -55,7 +55,8 @@ class SwfWriter : public SwfBitStream {
   void EndShortTag();
   // Writes the End tag, patches the file length and frame count (a compressed movie checks
   // it), and closes the file.
-  // Returns the file length, or -1 when anything failed since OpenMovie.
+  // Returns the file length, or -1 when anything failed since OpenMovie or the header cannot
+  // state the movie (more than kMaxHeaderFrameCount frames, or 2 GiB or more).
   int32_t Finish();
 
   int32_t FrameCount() const { return frameCount_; }

@@ -11,6 +11,12 @@
 
 namespace lumapress {
 
+// Largest image (width x height) a run decodes unless told otherwise: 8192 x 8192. Converting
+// one image takes up to about 16 bytes per pixel at once (its decoded rows, its bitmap tag and
+// the movie writer's copy of it), so a job at this limit needs about 1.1 GB and two jobs fit
+// a 4 GB machine with room left for the system.
+inline constexpr uint64_t kDefaultMaxPixels = uint64_t{8192} * 8192;
+
 struct ConversionSettings {
   std::string outputPath;         // movie file, or the output folder in batch mode
   std::string controlFilePath;    // SWF loaded by every movie at play time; empty for none
@@ -20,6 +26,10 @@ struct ConversionSettings {
   bool smallest = false;          // lossless data at the slowest, smallest compression
   bool batchMode = false;         // one movie per image, named after it
   unsigned jobs = 1;              // images converted at once; files are the same for any value
+  uint64_t maxPixels = kDefaultMaxPixels;  // larger images are refused before decoding
+  // Batch mode: images whose movies would share a name get distinct ones instead (a.swf,
+  // a-2.swf, ... in list order) rather than stopping the run.
+  bool renameCollisions = false;
 };
 
 // Accepted ranges, inclusive.
@@ -31,8 +41,13 @@ inline constexpr float kMinFramesPerSecond = 1.0f;
 // The header stores the rate's whole part in one byte.
 inline constexpr float kMaxFramesPerSecond = 255.0f;
 inline constexpr unsigned kMinJobs = 1;
-// Each job holds one decoded image and its bitmap; more jobs than this only add memory.
-inline constexpr unsigned kMaxJobs = 64;
+// Each job may hold an image at the pixel limit (about 1.1 GB by default), so memory grows
+// with the jobs; 16 of them already need a machine of 16 cores and 32 GB, past which a batch
+// is limited by memory bandwidth and the disk rather than by cores.
+inline constexpr unsigned kMaxJobs = 16;
+inline constexpr uint64_t kMinMaxPixels = 1;
+// A bitmap holds at most 65535 x 65535 pixels.
+inline constexpr uint64_t kMaxMaxPixels = uint64_t{65535} * 65535;
 // The header's FrameCount is 16 bits wide.
 inline constexpr uint32_t kMaxMovieFrames = 65535;
 
@@ -42,9 +57,11 @@ LUMAPRESS_API Status CheckDelay(float delaySeconds);
 LUMAPRESS_API Status CheckJpegQuality(int32_t jpegQuality);
 LUMAPRESS_API Status CheckFrameRate(float framesPerSecond);
 LUMAPRESS_API Status CheckJobs(unsigned jobs);
+LUMAPRESS_API Status CheckMaxPixels(uint64_t maxPixels);
 
-// Every check a run makes before it touches a file, in this order: delay, quality, frame
-// rate, jobs, at least one input, an output path, and the frame count of each movie.
+// Every check of the settings a run makes before it touches a file, in this order: delay,
+// quality, frame rate, jobs, pixel limit, at least one input, an output path, and the frame
+// count of each movie.
 LUMAPRESS_API ConversionResult CheckSettings(const ConversionSettings& settings, size_t inputCount);
 
 // ShowFrame tags that cover one image's display time at this rate (always at least one):

@@ -21,6 +21,7 @@ enum class Status : int {
   kQualityOutOfRange,
   kFrameRateOutOfRange,
   kJobsOutOfRange,
+  kMaxPixelsOutOfRange,
   kNoInputs,
   kNoOutputFile,
   kNoOutputFolder,
@@ -30,6 +31,7 @@ enum class Status : int {
   kOutputIsControlFile,
   kOutputCollision,
   kOutputNotAFile,
+  kOutputNotAMovie,  // an existing file that is not a SWF movie is never replaced
   // One image.
   kCannotOpenInput,
   kNotPngImage,

@@ -693,7 +693,7 @@ TEST_F(LargeRunTest, CancelKeepsThePreviousMovieAndLeavesNoTemporaryFile) {
     const std::string previous =
         batch ? output + "image" + std::to_string(kLargeImageCount - 1) + ".swf" : output;
     if (batch) std::filesystem::create_directory(output);
-    const std::string previousBytes = "the movie of an earlier run";
+    const std::string previousBytes = "CWS\x06 the movie of an earlier run";  // only a movie is replaced
     test::WriteFileBytes(previous,
                          std::vector<uint8_t>(previousBytes.begin(), previousBytes.end()));
     std::vector<std::string> before = FolderNames(folder_.path());

@@ -26,13 +26,15 @@ TEST(CliOptions, DefaultsMatchTheDialog) {
   EXPECT_FALSE(s.batchMode);
   EXPECT_FALSE(s.smallest);
   EXPECT_GE(s.jobs, 1u);
+  EXPECT_EQ(s.maxPixels, kDefaultMaxPixels);
+  EXPECT_FALSE(s.renameCollisions);
   EXPECT_EQ(parsed.options->inputs, (std::vector<InputEntry>{{"a.png", "", 0}}));
 }
 
 TEST(CliOptions, EveryOptionReachesTheSettings) {
-  const ParsedCommandLine parsed =
-      Parse({"-b", "-o", "out", "-d", "2.5", "-q", "80", "-r", "24", "-c", "c.swf", "-y", "-j", "3",
-             "--smallest", "--quiet", "a.png", "b.png"});
+  const ParsedCommandLine parsed = Parse({"-b", "-o", "out", "-d", "2.5", "-q", "80", "-r", "24", "-c", "c.swf", "-y",
+                                          "-j", "3", "--max-pixels", "1000000", "--rename", "--smallest", "--quiet",
+                                          "a.png", "b.png"});
   ASSERT_TRUE(parsed.options.has_value());
   const CliOptions& o = *parsed.options;
   EXPECT_TRUE(o.settings.batchMode);
@@ -43,17 +45,19 @@ TEST(CliOptions, EveryOptionReachesTheSettings) {
   EXPECT_EQ(o.settings.controlFilePath, "c.swf");
   EXPECT_EQ(o.settings.jobs, 3u);
   EXPECT_TRUE(o.settings.smallest);
+  EXPECT_EQ(o.settings.maxPixels, 1000000u);
+  EXPECT_TRUE(o.settings.renameCollisions);
   EXPECT_TRUE(o.createFolder);
   EXPECT_TRUE(o.quiet);
   EXPECT_EQ(o.inputs.size(), 2u);
 }
 
 TEST(CliOptions, JobCountsOutOfRangeStayOutOfRange) {
-  for (const char* jobs : {"0", "-3", "65", "99999999999"}) {
+  for (const char* jobs : {"0", "-3", "17", "65", "99999999999"}) {
     const ParsedCommandLine parsed = Parse({"-j", jobs, "a.png", "-o", "m.swf"});
     ASSERT_TRUE(parsed.options.has_value()) << jobs;
     EXPECT_EQ(CheckOptions(*parsed.options).value_or("(none)"),
-              "-j/--jobs: Please enter a number of jobs between 1 and 64.")
+              "-j/--jobs: Please enter a number of jobs between 1 and 16.")
         << jobs;
   }
 }

@@ -102,7 +102,7 @@ TEST_F(CliProgramTest, UsageErrorsExitWithTwo) {
       {"delay", {"-d", "0", "a.png", "-o", "m"}, "-d/--delay: Please enter a number between 0.01 and 100.\n"},
       {"quality", {"-q", "101", "a.png", "-o", "m"}, "-q/--quality: Please enter an integer between 0 and 100.\n"},
       {"rate", {"--fps", "256", "a.png", "-o", "m"}, "-r/--fps: Please enter a number between 1 and 255.\n"},
-      {"jobs", {"-j", "0", "a.png", "-o", "m"}, "-j/--jobs: Please enter a number of jobs between 1 and 64.\n"},
+      {"jobs", {"-j", "0", "a.png", "-o", "m"}, "-j/--jobs: Please enter a number of jobs between 1 and 16.\n"},
       {"frames", {"-d", "100", "-r", "255", "a.png", "b.png", "c.png", "-o", "m"},
        "These settings make a movie of 76503 frames; a movie holds at most 65535.\n"},
   };

@@ -1,4 +1,5 @@
 #include "conversion/movie_steps.h"
+#include "conversion/temporary_movie.h"
 
 #include <gtest/gtest.h>
 
@@ -27,10 +28,9 @@ std::vector<std::string> Names(const std::string& folder) {
 
 TEST(MovieSteps, TemporaryMovieSitsBesideTheMovie) {
   const std::string movie = WithTrailingSeparator("out") + "Film-äöü.swf";
-  const std::string first = TemporaryMoviePath(movie);
-  EXPECT_EQ(first.rfind(WithTrailingSeparator("out") + ".Film-äöü.swf.part-", 0), 0u) << first;
-  EXPECT_NE(TemporaryMoviePath(movie), first) << "every call has its own name";
-  EXPECT_EQ(TemporaryMoviePath("a.swf").rfind(".a.swf.part-", 0), 0u);
+  const std::string prefix = TemporaryMoviePrefix(movie);
+  EXPECT_EQ(prefix.rfind(WithTrailingSeparator("out") + ".lumapress-", 0), 0u) << prefix;
+  EXPECT_EQ(TemporaryMoviePrefix("a.swf").rfind(".lumapress-", 0), 0u);
 }
 
 // Hidden from folder listings while written (the leading dot, or on Windows the hidden
@@ -38,14 +38,16 @@ TEST(MovieSteps, TemporaryMovieSitsBesideTheMovie) {
 TEST(MovieSteps, TemporaryMovieIsHiddenUntilCommitted) {
   test::TempFolder folder;
   const std::string movie = WithTrailingSeparator(folder.path()) + "Film-äöü-日本.swf";
-  const std::string temporary = TemporaryMoviePath(movie);
+  TemporaryMovie held(movie);
+  ASSERT_TRUE(held.ok());
+  const std::string temporary = held.path();
   SwfWriter writer(4, 4, 12, kMovieVersion);
   ASSERT_EQ(StartMovie(writer, temporary, "", 1, 1), MovieStart::kOk);
   EXPECT_TRUE(IsHidden(temporary));
   EXPECT_FALSE(PathExists(movie));
   writer.ShowFrame();
   ASSERT_TRUE(FinishMovie(writer));
-  ASSERT_TRUE(CommitMovie(temporary, movie));
+  ASSERT_TRUE(held.Commit());
   EXPECT_FALSE(IsHidden(movie));
   EXPECT_FALSE(PathExists(temporary));
   EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"Film-äöü-日本.swf"});
@@ -54,7 +56,7 @@ TEST(MovieSteps, TemporaryMovieIsHiddenUntilCommitted) {
 
 TEST(MovieSteps, FailedCommitRemovesTheTemporaryMovie) {
   test::TempFolder folder;
-  const std::string temporary = TemporaryMoviePath(WithTrailingSeparator(folder.path()) + "a.swf");
+  const std::string temporary = WithTrailingSeparator(folder.path()) + ".a.swf.part";
   SwfWriter writer(4, 4, 12, kMovieVersion);
   ASSERT_EQ(StartMovie(writer, temporary, "", 1, 1), MovieStart::kOk);
   writer.ShowFrame();

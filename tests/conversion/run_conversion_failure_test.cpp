@@ -12,6 +12,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// An earlier movie at the output: only a movie may be replaced.
+constexpr char kPreviousMovie[] = "CWS\x06 previous movie";
+
 constexpr char kQuestion[] = "The specified output directory doesn't exist.\nWould you like to create it?";
 
 size_t EntriesIn(const std::string& folder) { return FolderEntries(folder).size(); }
@@ -20,11 +23,11 @@ size_t EntriesIn(const std::string& folder) { return FolderEntries(folder).size(
 
 TEST_F(ConversionTest, MissingSecondInputLeavesNoMovieAndKeepsTheOldOne) {
   settings_.outputPath = Path("movie.swf");
-  std::ofstream(settings_.outputPath) << "previous movie";
+  std::ofstream(settings_.outputPath) << kPreviousMovie;
   const std::string missing = Path("missing.png");
   EXPECT_EQ(Convert({FlatPng("a.png", 4, 4, 1), missing, FlatPng("c.png", 4, 4, 2)}), -1);
   EXPECT_EQ(user_.messages, std::vector<std::string>{"Cannot open input file " + missing + "! (No such file or directory)"});
-  EXPECT_EQ(ReadFileText(settings_.outputPath), "previous movie");
+  EXPECT_EQ(ReadFileText(settings_.outputPath), kPreviousMovie);
   EXPECT_EQ(EntriesIn(folder_.path()), 3u);  // a.png, c.png, movie.swf: no temporary file
 }
 
@@ -71,7 +74,8 @@ TEST_F(ConversionTest, OversizedImageIsRefused) {
   }
   WriteFileBytes(Path("huge.png"), png);
   EXPECT_EQ(Convert({Path("huge.png")}), -1);
-  EXPECT_EQ(user_.messages, std::vector<std::string>{"Image " + Path("huge.png") + " is too large!"});
+  EXPECT_EQ(user_.messages, std::vector<std::string>{"Image " + Path("huge.png") +
+                                                     " is too large! (70000 x 1 pixels; a side may have at most 65535)"});
   EXPECT_FALSE(fs::exists(settings_.outputPath));
 }
 
@@ -165,7 +169,7 @@ TEST_F(ConversionTest, OpeningFaultsComeBeforeTheFolderQuestion) {
 
 TEST_F(ConversionTest, CancelFromProgressLeavesFilesAsAfterAFailure) {
   settings_.outputPath = Path("movie.swf");
-  std::ofstream(settings_.outputPath) << "previous movie";
+  std::ofstream(settings_.outputPath) << kPreviousMovie;
   const std::vector<std::string> inputs = {FlatPng("a.png", 4, 4, 1), FlatPng("b.png", 4, 4, 2)};
   std::vector<size_t> seen;
   EXPECT_EQ(Convert(inputs, [&](const ConversionProgress& p) {
@@ -176,7 +180,7 @@ TEST_F(ConversionTest, CancelFromProgressLeavesFilesAsAfterAFailure) {
             -1);
   EXPECT_EQ(seen, std::vector<size_t>{1});
   EXPECT_TRUE(user_.messages.empty());
-  EXPECT_EQ(ReadFileText(settings_.outputPath), "previous movie");
+  EXPECT_EQ(ReadFileText(settings_.outputPath), kPreviousMovie);
 
   settings_.batchMode = true;
   settings_.outputPath = Path("out");

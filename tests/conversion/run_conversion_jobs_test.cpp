@@ -152,7 +152,7 @@ TEST_P(BatchJobsTest, AcceptedFolderReceivesEveryMovie) {
   EXPECT_EQ(EntriesIn(settings_.outputPath), kManyImages);
 }
 
-INSTANTIATE_TEST_SUITE_P(Jobs, BatchJobsTest, ::testing::Values(1u, 2u, 3u, 32u));
+INSTANTIATE_TEST_SUITE_P(Jobs, BatchJobsTest, ::testing::Values(1u, 2u, 3u, kMaxJobs));
 
 // Movies are a function of their inputs and settings alone: the number of jobs, and so the
 // order in which the workers finish, changes no byte, in either mode.

@@ -152,7 +152,7 @@ TEST_F(ConversionTest, BatchModeWritesOneMoviePerImage) {
     const SwfMovie movie = ReadSwfFile(Path(name));
     EXPECT_EQ(movie.frameCount, 13) << name;
     std::vector<int> expected = {kSetBackground};
-    AppendImageTags(expected, kLossless, true, 13);
+    AppendImageTags(expected, kLossless, false, 13);  // depth 1 is empty: no RemoveObject2
     expected.push_back(kEnd);
     EXPECT_EQ(TagCodes(movie), expected) << name;
     EXPECT_EQ(U16(movie.TagsWithCode(kLossless)[0]->body, 0), 1) << "ids restart per movie";

@@ -50,6 +50,11 @@ TEST(SettingsChecks, EachSettingHasItsRangeAndItsStatus) {
       {"no jobs", [](ConversionSettings& s) { s.jobs = 0; }, Status::kJobsOutOfRange},
       {"most jobs", [](ConversionSettings& s) { s.jobs = kMaxJobs; }, Status::kOk},
       {"too many jobs", [](ConversionSettings& s) { s.jobs = kMaxJobs + 1; }, Status::kJobsOutOfRange},
+      {"no pixels", [](ConversionSettings& s) { s.maxPixels = 0; }, Status::kMaxPixelsOutOfRange},
+      {"one pixel", [](ConversionSettings& s) { s.maxPixels = 1; }, Status::kOk},
+      {"the largest bitmap", [](ConversionSettings& s) { s.maxPixels = kMaxMaxPixels; }, Status::kOk},
+      {"beyond the largest bitmap", [](ConversionSettings& s) { s.maxPixels = kMaxMaxPixels + 1; },
+       Status::kMaxPixelsOutOfRange},
       {"no output file", [](ConversionSettings& s) { s.outputPath.clear(); }, Status::kNoOutputFile},
       {"no output folder", [](ConversionSettings& s) { s.outputPath.clear(); s.batchMode = true; },
        Status::kNoOutputFolder},
@@ -113,6 +118,8 @@ TEST(StatusTexts, ValuesFillTheMarksInOrder) {
       {Status::kDelayOutOfRange, {}, "Please enter a number between 0.01 and 100."},
       {Status::kQualityOutOfRange, {}, "Please enter an integer between 0 and 100."},
       {Status::kFrameRateOutOfRange, {}, "Please enter a number between 1 and 255."},
+      {Status::kJobsOutOfRange, {}, "Please enter a number of jobs between 1 and 16."},
+      {Status::kMaxPixelsOutOfRange, {}, "Please enter a number of pixels between 1 and 4294836225."},
       {Status::kOk, {}, "Conversion completed successfully."},
   };
   for (const auto& c : cases) {

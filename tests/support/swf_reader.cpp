@@ -13,6 +13,7 @@
 namespace lumapress::test {
 namespace {
 
+constexpr uint16_t kCodeShowFrame = 1;
 constexpr uint16_t kCodeDefineSprite = 39;
 constexpr uint8_t kCodeActionPush = 0x96;
 
@@ -179,6 +180,13 @@ SwfMovie ReadSwf(std::span<const uint8_t> file) {
     end = last.offset + (last.longForm ? 6 : 2) + last.body.size();
   }
   movie.trailingBytes = movie.bytes.size() - end;
+  // A player runs as many frames as the header says: a movie whose ShowFrame tags disagree
+  // with it is broken, whatever else it holds.
+  const size_t shownFrames = movie.TagsWithCode(kCodeShowFrame).size();
+  if (shownFrames != movie.frameCount) {
+    Fail("header frame count " + std::to_string(movie.frameCount) + " differs from the " +
+         std::to_string(shownFrames) + " ShowFrame tags");
+  }
   return movie;
 }
 

@@ -89,6 +89,7 @@ struct SwfMovie {
 };
 
 // Parses an "FWS" or "CWS" movie; a CWS body is inflated first and must end where the file ends.
+// The header's frame count must equal the main timeline's ShowFrame tags.
 SwfMovie ReadSwf(std::span<const uint8_t> file);
 SwfMovie ReadSwfFile(const std::string& path);
 

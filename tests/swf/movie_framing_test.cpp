@@ -144,12 +144,16 @@ TEST(SwfWriterFraming, FinishWritesTheFrameCount) {
   EXPECT_EQ(movie.trailingBytes, 0u);
 }
 
-TEST(SwfWriterFraming, FrameCountsBeyondTheHeaderFieldSaturate) {
-  const SwfMovie movie = FinishedMovie(10, 10, [](SwfWriter& w) {
-    for (int i = 0; i < 65537; ++i) w.ShowFrame();
-  });
-  EXPECT_EQ(movie.frameCount, 65535);
-  EXPECT_EQ(movie.TagsWithCode(1).size(), 65537u);
+TEST(SwfWriterFraming, FrameCountsBeyondTheHeaderFieldSaturateAndFail) {
+  ScratchDir dir;
+  SwfWriter writer(10, 10, 12, 6);
+  ASSERT_TRUE(writer.OpenMovie(dir.Path("movie.swf")));
+  const int64_t frameCountOffset = writer.BytesWritten() - 2;
+  for (int i = 0; i < 65537; ++i) writer.ShowFrame();
+  EXPECT_EQ(writer.Finish(), -1);  // no reader would accept it
+  const std::vector<uint8_t> bytes = ReadFileBytes(dir.Path("movie.swf"));
+  EXPECT_EQ(bytes[frameCountOffset] | bytes[frameCountOffset + 1] << 8, 65535) << "never wraps around";
+  EXPECT_THROW(ReadSwfFile(dir.Path("movie.swf")), SwfFormatError);
 }
 
 TEST(SwfWriterFraming, CharacterIdsStartAtOneAndWrapTo1000) {
