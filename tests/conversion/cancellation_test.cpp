@@ -85,7 +85,7 @@ TEST(Cancellation, EveryLongLoopStopsWhenTheRunIsCancelled) {
        [] {
          std::vector<uint8_t> rgb = Pixels(true);
          PreparedBitmap bitmap;
-         return PrepareImageBitmap(Decoded(rgb), 100, bitmap) == BitmapResult::kOk;
+         return PrepareImageBitmap(Decoded(rgb), 100, LosslessEffort::kDefault, bitmap) == BitmapResult::kOk;
        }},
       {"compressing the movie",
        [&] {
