@@ -15,6 +15,7 @@
 #include "conversion_fixture.h"
 #include "support/folder_snapshot.h"
 #include "support/png_maker.h"
+#include "conversion/jpeg_bitmap.h"
 #include "swf/bitmap_tags.h"
 #include "swf/swf_writer.h"
 
@@ -85,7 +86,7 @@ TEST(Cancellation, EveryLongLoopStopsWhenTheRunIsCancelled) {
        [] {
          std::vector<uint8_t> rgb = Pixels(true);
          PreparedBitmap bitmap;
-         return PrepareImageBitmap(Decoded(rgb), 100, bitmap) == BitmapResult::kOk;
+         return PrepareImageBitmap(Decoded(rgb), 100, LosslessEffort::kDefault, bitmap) == BitmapResult::kOk;
        }},
       {"compressing the movie",
        [&] {
