@@ -35,6 +35,7 @@
 #include "conversion/pixel_buffer.h"
 #include "lumapress/convert.h"
 #include "swf/bitmap_data.h"
+#include "conversion/jpeg_bitmap.h"
 #include "swf/bitmap_tags.h"
 
 namespace {

@@ -41,7 +41,7 @@
 #include "conversion/pixel_buffer.h"
 #include "swf/bitmap_data.h"
 #include "swf/movie_compression.h"
-#include "swf/zlib_deflater.h"
+#include "common/zlib_deflater.h"
 #include "zlib9_movie.h"
 
 namespace {

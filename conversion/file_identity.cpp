@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "platform/file_system.h"
-#include "swf/stdio_file.h"
+#include "common/stdio_file.h"
 
 namespace lumapress {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "conversion/png_header.h"
 #include "platform/file_system.h"
-#include "swf/stdio_file.h"
+#include "common/stdio_file.h"
 
 namespace lumapress {
 namespace {

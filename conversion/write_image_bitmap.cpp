@@ -1,12 +1,13 @@
 #include "conversion/write_image_bitmap.h"
 
 #include "common/cancellation.h"
+#include "conversion/jpeg_bitmap.h"
 #include "conversion/pixel_buffer.h"
 #include "swf/bitmap_data.h"
-#include "swf/kept_objects.h"
-#include "swf/reusable_buffer.h"
+#include "common/kept_objects.h"
+#include "common/reusable_buffer.h"
 #include "swf/swf_writer.h"
-#include "swf/whole_buffer_deflater.h"
+#include "common/whole_buffer_deflater.h"
 
 namespace lumapress {
 

@@ -1,8 +1,8 @@
 #include "swf/bitmap_data.h"
 
 #include "swf/deflate_probe.h"
-#include "swf/whole_buffer_deflater.h"
-#include "swf/zlib_deflater.h"
+#include "common/whole_buffer_deflater.h"
+#include "common/zlib_deflater.h"
 
 namespace lumapress {
 namespace {

@@ -2,13 +2,11 @@
 
 #include <zlib.h>
 
-#include <climits>
-#include <memory>
 #include <new>
 
-#include "jpeg/jpeg_properties.h"
 #include "swf/bitmap_data.h"
 #include "swf/deflate_probe.h"
+#include "swf/little_endian.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress {
@@ -26,45 +24,12 @@ constexpr uint8_t kMarkerPrefix = 0xFF;
 constexpr uint8_t kMarkerSoi = 0xD8;
 constexpr uint8_t kMarkerSos = 0xDA;
 
-void AppendU16(std::vector<uint8_t>& out, uint32_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
-  AppendU16(out, value & 0xFFFF);
-  AppendU16(out, value >> 16);
-}
-
 void AppendBytes(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
   out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
-// Releases the encoder's resources however the encoding ends.
-class JpegRecord {
- public:
-  JpegRecord() : record_{} {}
-  ~JpegRecord() {
-    if (initialised_) ReleaseProperties(record_);
-  }
-  JpegRecord(const JpegRecord&) = delete;
-  JpegRecord& operator=(const JpegRecord&) = delete;
-
-  bool Init() {
-    initialised_ = InitProperties(record_) == kJpegOk;
-    return initialised_;
-  }
-  JPEG_PROPERTIES& get() { return record_; }
-
- private:
-  JPEG_PROPERTIES record_;
-  bool initialised_ = false;
-};
-
-int32_t JpegBitmapFailure(BitmapResult result) {
-  return result == BitmapResult::kEncoderUnavailable ? SwfWriter::kJpegBitmapEncoderUnavailable
-                                                     : SwfWriter::kJpegBitmapEncodeFailed;
-}
+void AppendU16(std::vector<uint8_t>& out, uint32_t value) { AppendBytes(out, U16Bytes(value)); }
+void AppendU32(std::vector<uint8_t>& out, uint32_t value) { AppendBytes(out, U32Bytes(value)); }
 
 }  // namespace
 
@@ -140,81 +105,6 @@ BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_
   return result;
 }
 
-namespace {
-
-// A JPEG stream in a buffer sized for the worst case; only the pages the encoder writes are
-// ever touched.
-struct EncodedJpeg {
-  std::unique_ptr<uint8_t[]> buffer;
-  size_t length = 0;
-  std::span<const uint8_t> bytes() const { return {buffer.get(), length}; }
-};
-
-BitmapResult EncodeJpegStream(std::span<const uint8_t> pixels, int32_t width, int32_t height,
-                              int32_t quality, int32_t channels, EncodedJpeg& jpeg) {
-  JpegRecord record;
-  if (!record.Init()) {
-    return BitmapResult::kEncoderUnavailable;
-  }
-  const size_t capacity = JpegWorstCaseSize(width, height);
-  if (capacity > static_cast<size_t>(INT32_MAX)) {
-    // The record's buffer size is a 32-bit field.
-    return BitmapResult::kEncodeFailed;
-  }
-  jpeg.buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
-  JPEG_PROPERTIES& p = record.get();
-  p.pixels = pixels.data();
-  p.pixelWidth = width;
-  p.pixelHeight = height;  // positive: top row first
-  p.pixelChannels = channels;
-  p.pixelColor = kJpegColorRgb;
-  p.jpegBuffer = jpeg.buffer.get();
-  p.jpegBufferSize = static_cast<int32_t>(capacity);
-  p.jpegWidth = width;
-  p.jpegHeight = height;
-  p.jpegChannels = 3;
-  p.jpegColor = kJpegColorYCbCr;
-  p.quality = quality;
-  if (EncodeImage(p, kJpegModeBuffer) != kJpegOk) {
-    jpeg = EncodedJpeg{};
-    return BitmapResult::kEncodeFailed;
-  }
-  jpeg.length = static_cast<size_t>(p.jpegBufferSize);
-  return BitmapResult::kOk;
-}
-
-}  // namespace
-
-BitmapResult EncodeJpeg(std::span<const uint8_t> pixels, int32_t width, int32_t height,
-                        int32_t quality, int32_t channels, std::vector<uint8_t>& jpeg) {
-  EncodedJpeg encoded;
-  const BitmapResult result = EncodeJpegStream(pixels, width, height, quality, channels, encoded);
-  const auto bytes = encoded.bytes();
-  jpeg.assign(bytes.begin(), bytes.end());
-  return result;
-}
-
-BitmapResult BuildJpegBitmapTag(std::span<const uint8_t> pixels, int32_t width, int32_t height,
-                                int32_t quality, int32_t channels, BitmapTag& tag) {
-  EncodedJpeg jpeg;
-  const BitmapResult result = EncodeJpegStream(pixels, width, height, quality, channels, jpeg);
-  if (result != BitmapResult::kOk) return result;
-  tag = BuildJpeg2Tag(jpeg.bytes());
-  return BitmapResult::kOk;
-}
-
-BitmapResult BuildJpegBitmapWithAlphaTag(std::span<const uint8_t> pixels, int32_t width,
-                                         int32_t height, int32_t quality, LosslessEffort effort,
-                                         BitmapTag& tag) {
-  EncodedJpeg jpeg;
-  const BitmapResult result = EncodeJpegStream(pixels, width, height, quality, 4, jpeg);
-  if (result != BitmapResult::kOk) return result;
-  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  std::vector<uint8_t> alpha(count);
-  for (size_t i = 0; i < count; ++i) alpha[i] = pixels[i * 4 + 3];
-  return BuildJpeg3Tag(jpeg.bytes(), alpha, LosslessLevel(effort, 1), tag);
-}
-
 // --- SwfWriter's bitmap operations: one long-form tag each.
 
 void SwfWriter::DefineBitmap(int32_t characterId, const BitmapTag& tag) {
@@ -266,26 +156,6 @@ bool SwfWriter::DefineBitsJPEG3(int32_t characterId, std::span<const uint8_t> jp
   if (BuildJpeg3Tag(jpeg, alpha, level, tag) != BitmapResult::kOk) return false;
   DefineBitmap(characterId, tag);
   return true;
-}
-
-int32_t SwfWriter::DefineJpegBitmap(int32_t characterId, std::span<const uint8_t> pixels,
-                                    int32_t width, int32_t height, int32_t quality,
-                                    int32_t channels) {
-  BitmapTag tag;
-  const BitmapResult result = BuildJpegBitmapTag(pixels, width, height, quality, channels, tag);
-  if (result != BitmapResult::kOk) return JpegBitmapFailure(result);
-  DefineBitmap(characterId, tag);
-  return characterId;
-}
-
-int32_t SwfWriter::DefineJpegBitmapWithAlpha(int32_t characterId, std::span<const uint8_t> pixels,
-                                             int32_t width, int32_t height, int32_t quality) {
-  BitmapTag tag;
-  const BitmapResult result =
-      BuildJpegBitmapWithAlphaTag(pixels, width, height, quality, LosslessEffort::kDefault, tag);
-  if (result != BitmapResult::kOk) return JpegBitmapFailure(result);
-  DefineBitmap(characterId, tag);
-  return characterId;
 }
 
 }  // namespace lumapress

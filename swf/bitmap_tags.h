@@ -5,17 +5,9 @@
 #include <span>
 #include <vector>
 
+#include "swf/swf_codes.h"
+
 namespace lumapress {
-
-// SWF bitmap tag codes.
-inline constexpr int32_t kTagDefineBitsLossless = 20;
-inline constexpr int32_t kTagDefineBitsJpeg2 = 21;
-inline constexpr int32_t kTagDefineBitsJpeg3 = 35;
-inline constexpr int32_t kTagDefineBitsLossless2 = 36;
-
-// BitmapFormat values of the lossless tags.
-inline constexpr int32_t kBitmapFormatColorMapped = 3;
-inline constexpr int32_t kBitmapFormat32 = 5;
 
 // How hard lossless bitmap data (pixels, colour-mapped data, alpha planes) is compressed.
 enum class LosslessEffort {
@@ -71,19 +63,5 @@ BitmapTag BuildJpeg2Tag(std::span<const uint8_t> jpeg);
 // (AppendAlphaPlane at `level`).
 BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_t> alpha, int level,
                            BitmapTag& tag);
-
-// Encodes width x height pixels of `channels` bytes (red, green, blue first; rows top to
-// bottom, no gaps) as a baseline JPEG stream of `quality` into `jpeg`. The output buffer is
-// sized for the worst case, so the encoder never runs out of room.
-BitmapResult EncodeJpeg(std::span<const uint8_t> pixels, int32_t width, int32_t height,
-                        int32_t quality, int32_t channels, std::vector<uint8_t>& jpeg);
-
-// The DefineBitsJPEG2 tag of RGB pixels, and the DefineBitsJPEG3 tag of premultiplied RGBA
-// pixels whose alpha bytes become the alpha plane, compressed with `effort`.
-BitmapResult BuildJpegBitmapTag(std::span<const uint8_t> pixels, int32_t width, int32_t height,
-                                int32_t quality, int32_t channels, BitmapTag& tag);
-BitmapResult BuildJpegBitmapWithAlphaTag(std::span<const uint8_t> pixels, int32_t width,
-                                         int32_t height, int32_t quality, LosslessEffort effort,
-                                         BitmapTag& tag);
 
 }  // namespace lumapress

@@ -12,8 +12,8 @@
 #include "common/diagnostics.h"
 #include "platform/file_system.h"
 #include "swf/movie_compression.h"
-#include "swf/stdio_file.h"
-#include "swf/zlib_deflater.h"
+#include "common/stdio_file.h"
+#include "common/zlib_deflater.h"
 
 namespace lumapress {
 namespace {

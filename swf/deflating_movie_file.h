@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/diagnostics.h"
-#include "swf/stdio_file.h"
-#include "swf/zlib_deflater.h"
+#include "common/stdio_file.h"
+#include "common/zlib_deflater.h"
 
 namespace lumapress {
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/file_system.h"
+#include "swf/little_endian.h"
 
 namespace lumapress {
 
@@ -51,14 +52,9 @@ void SwfBitStream::AlignToByte() {
 
 void SwfBitStream::WriteByte(int32_t value) { WriteBits(value & 0xFF, 8); }
 
-void SwfBitStream::WriteU16(int32_t value) {
-  WriteByte(value);
-  WriteByte(value >> 8);
-}
+void SwfBitStream::WriteU16(int32_t value) { WriteBytes(U16Bytes(static_cast<uint32_t>(value))); }
 
-void SwfBitStream::WriteU32(uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) WriteByte(static_cast<int32_t>(value >> shift));
-}
+void SwfBitStream::WriteU32(uint32_t value) { WriteBytes(U32Bytes(value)); }
 
 void SwfBitStream::WriteBytes(std::span<const uint8_t> bytes) {
   if (bitCount_ != 0) {

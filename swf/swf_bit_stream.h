@@ -7,7 +7,7 @@
 
 #include "common/diagnostics.h"
 #include "swf/deflating_movie_file.h"
-#include "swf/stdio_file.h"
+#include "common/stdio_file.h"
 
 namespace lumapress {
 

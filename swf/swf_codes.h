@@ -19,6 +19,10 @@ inline constexpr int32_t kTagDefineBitsJpeg3 = 35;
 inline constexpr int32_t kTagDefineBitsLossless2 = 36;
 inline constexpr int32_t kTagDefineSprite = 39;
 
+// BitmapFormat values of the lossless bitmap tags.
+inline constexpr int32_t kBitmapFormatColorMapped = 3;
+inline constexpr int32_t kBitmapFormat32 = 5;
+
 // A tag header word: code in the upper ten bits, length (0-62) or the long-form marker below.
 inline constexpr int32_t kShortTagMaxLength = 62;
 inline constexpr int32_t kLongTagMarker = 0x3F;

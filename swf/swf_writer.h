@@ -142,10 +142,6 @@ class SwfWriter : public SwfBitStream {
 
   // --- Bitmap definition tags ---
 
-  // DefineJpegBitmap results other than the character id.
-  static constexpr int32_t kJpegBitmapEncoderUnavailable = -1;  // nothing written
-  static constexpr int32_t kJpegBitmapEncodeFailed = -2;        // nothing written
-
   // Writes `tag` (built by swf/bitmap_tags.h) as a long-form tag with `characterId`; a
   // compressed movie stores the tag's precompressed spans as they are.
   void DefineBitmap(int32_t characterId, const BitmapTag& tag);
@@ -163,14 +159,6 @@ class SwfWriter : public SwfBitStream {
   void DefineBitsJPEG2(int32_t characterId, std::span<const uint8_t> jpeg);
   bool DefineBitsJPEG3(int32_t characterId, std::span<const uint8_t> jpeg,
                        std::span<const uint8_t> alpha, int level);
-  // Encodes RGB(x) pixels (`channels` bytes each, rows top to bottom) as JPEG of `quality`
-  // (0-99) and writes DefineBitsJPEG2. Returns `characterId`, or one of the failures above.
-  int32_t DefineJpegBitmap(int32_t characterId, std::span<const uint8_t> pixels, int32_t width,
-                           int32_t height, int32_t quality, int32_t channels);
-  // The same for premultiplied RGBA pixels, writing DefineBitsJPEG3 with the alpha bytes as
-  // its alpha plane, compressed as bitmap preparation compresses lossless data.
-  int32_t DefineJpegBitmapWithAlpha(int32_t characterId, std::span<const uint8_t> pixels,
-                                    int32_t width, int32_t height, int32_t quality);
 
  private:
   // RECT from twips: Nbits from the four values, which are clamped to what 31 bits hold.

@@ -1,3 +1,4 @@
+#include "conversion/jpeg_bitmap.h"
 #include "swf/bitmap_tags.h"
 
 #include <gtest/gtest.h>
@@ -214,9 +215,9 @@ TEST(BitmapTags, WriterOperationsReturnTheIdOrNothing) {
   SwfWriter writer(2, 2, 12, 6);
   ASSERT_TRUE(writer.OpenMovie(folder.path() + "/m.swf"));
   const std::vector<uint8_t> rgb(2 * 2 * 3, 200);
-  EXPECT_EQ(writer.DefineJpegBitmap(5, rgb, 2, 2, 80, 3), 5);
+  EXPECT_EQ(DefineJpegBitmap(writer, 5, rgb, 2, 2, 80, 3), 5);
   const std::vector<uint8_t> rgba(2 * 2 * 4, 200);
-  EXPECT_EQ(writer.DefineJpegBitmapWithAlpha(6, rgba, 2, 2, 80), 6);
+  EXPECT_EQ(DefineJpegBitmapWithAlpha(writer, 6, rgba, 2, 2, 80), 6);
   EXPECT_TRUE(writer.DefineBitsLossless(7, 1, 1, 5, 0, FromHex("00 01 02 03")));
   EXPECT_TRUE(writer.DefineBitsLossless2(8, 1, 1, 5, 0, FromHex("FF 01 02 03"), 0));
   writer.DefineBitsJPEG2(9, FromHex("FF D8 FF D9"));

@@ -15,6 +15,7 @@
 #include "conversion_fixture.h"
 #include "support/folder_snapshot.h"
 #include "support/png_maker.h"
+#include "conversion/jpeg_bitmap.h"
 #include "swf/bitmap_tags.h"
 #include "swf/swf_writer.h"
 

@@ -11,7 +11,7 @@
 #include "support/png_maker.h"
 #include "support/swf_reader.h"
 #include "support/temp_folder.h"
-#include "swf/stdio_file.h"
+#include "common/stdio_file.h"
 
 namespace lumapress {
 namespace {

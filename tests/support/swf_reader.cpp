@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "platform/file_system.h"
-#include "swf/stdio_file.h"
+#include "common/stdio_file.h"
 
 namespace lumapress::test {
 namespace {

@@ -12,7 +12,7 @@
 #include "support/byte_patterns.h"
 #include "swf/bitmap_tags.h"
 #include "swf/compress_movie.h"
-#include "swf/zlib_deflater.h"
+#include "common/zlib_deflater.h"
 #include "swf_test_files.h"
 
 namespace lumapress::test {

@@ -5,8 +5,8 @@
 #include <span>
 #include <vector>
 
-#include "swf/kept_objects.h"
-#include "swf/reusable_buffer.h"
+#include "common/kept_objects.h"
+#include "common/reusable_buffer.h"
 
 struct libdeflate_compressor;
 

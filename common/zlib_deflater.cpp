@@ -1,4 +1,4 @@
-#include "swf/zlib_deflater.h"
+#include "common/zlib_deflater.h"
 
 #include <algorithm>
 #include <limits>

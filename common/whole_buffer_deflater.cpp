@@ -1,4 +1,4 @@
-#include "swf/whole_buffer_deflater.h"
+#include "common/whole_buffer_deflater.h"
 
 #include <libdeflate.h>
 
