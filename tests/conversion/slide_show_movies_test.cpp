@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <numbers>
 #include <optional>
 #include <string>
 #include <vector>
@@ -359,17 +360,19 @@ TEST_F(SlideShowMovies, FittedImagesAreResampledToTheirPlaceOnTheStage) {
 // Contain keeps the whole: the left and right thirds keep their colours.
 TEST_F(SlideShowMovies, CoverCropsToTheCentreAndContainKeepsTheWhole) {
   const std::vector<Rgb> bands = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+  const Rgb red = bands[0], green = bands[1], blue = bands[2];
+  WriteRgb8Png(Path("wide.png"), 200, 40, Bands(40, 40, {red, green, green, green, blue}));
   WriteRgb8Png(Path("bands.png"), 120, 40, Bands(40, 40, bands));
   settings_.stageWidth = 48;
   settings_.stageHeight = 48;
   settings_.fit = Fit::kCover;
-  // Scaled by 1.2 the centre 40 x 40 (columns 40-79) fills the stage: green only, at least
-  // 20 source pixels from the other bands, beyond the reach of any resampling kernel.
-  std::vector<FittedImage> shown = FittedImages(MakeShow({Path("bands.png")}));
+  // Scaled by 1.2 the centre 40 x 40 (columns 80-119) fills the stage: green only, 40 source
+  // pixels from the other bands, beyond the reach of any resampling kernel.
+  std::vector<FittedImage> shown = FittedImages(MakeShow({Path("wide.png")}));
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].bitmapWidth, 48);
   EXPECT_EQ(shown[0].bitmapHeight, 48);
-  ExpectAll(shown[0], bands[1], 1, "cover");
+  ExpectAll(shown[0], green, 1, "cover");
 
   std::filesystem::remove(FsPath(settings_.outputPath));
   settings_.fit = Fit::kContain;
@@ -388,6 +391,73 @@ TEST_F(SlideShowMovies, CoverCropsToTheCentreAndContainKeepsTheWhole) {
         EXPECT_LE(std::abs(pixel[3] - bands[band].blue), 2) << x << "," << y;
       }
     }
+  }
+}
+
+// An independent resampling for the check below: for each output pixel, a direct sum over the
+// two-dimensional Lanczos-3 window (widened by the scale factor when shrinking) in double
+// precision, source coordinates clamped to the edge, opaque RGB only.
+std::vector<uint8_t> ReferenceRgb(const std::vector<uint8_t>& rgb, uint32_t width, uint32_t height,
+                                  const StagePlacement& placement) {
+  const auto sinc = [](double x) { return x == 0.0 ? 1.0 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x); };
+  const auto lanczos3 = [&](double x) { return std::abs(x) < 3.0 ? sinc(x) * sinc(x / 3.0) : 0.0; };
+  const double scaleX = placement.area.width / placement.width, scaleY = placement.area.height / placement.height;
+  const double stretchX = std::max(1.0, scaleX), stretchY = std::max(1.0, scaleY);
+  std::vector<uint8_t> out;
+  for (uint32_t oy = 0; oy < placement.height; ++oy) {
+    const double cy = placement.area.y + (oy + 0.5) * scaleY - 0.5;
+    for (uint32_t ox = 0; ox < placement.width; ++ox) {
+      const double cx = placement.area.x + (ox + 0.5) * scaleX - 0.5;
+      double sum[3] = {0, 0, 0}, total = 0;
+      for (int sy = int(std::floor(cy - 3 * stretchY)); sy <= int(std::ceil(cy + 3 * stretchY)); ++sy) {
+        for (int sx = int(std::floor(cx - 3 * stretchX)); sx <= int(std::ceil(cx + 3 * stretchX)); ++sx) {
+          const double weight = lanczos3((sx - cx) / stretchX) * lanczos3((sy - cy) / stretchY);
+          const size_t at = (size_t(std::clamp(sy, 0, int(height) - 1)) * width + size_t(std::clamp(sx, 0, int(width) - 1))) * 3;
+          for (int c = 0; c < 3; ++c) sum[c] += weight * rgb[at + c];
+          total += weight;
+        }
+      }
+      out.push_back(0);
+      for (const double value : sum) out.push_back(uint8_t(std::floor(std::clamp(value / total, 0.0, 255.0) + 0.5)));
+    }
+  }
+  return out;
+}
+
+// A smooth photo-like image through a whole show: the stored bitmap is the resampled image,
+// within one level of the independent sum, for shrinking and enlarging, contain and cover.
+TEST_F(SlideShowMovies, StoredBitmapsMatchAnIndependentResampling) {
+  constexpr uint32_t kWidth = 90, kHeight = 50;
+  std::vector<uint8_t> rgb;
+  for (uint32_t y = 0; y < kHeight; ++y) {
+    for (uint32_t x = 0; x < kWidth; ++x) {
+      rgb.insert(rgb.end(), {uint8_t(x * 255 / (kWidth - 1)), uint8_t(y * 255 / (kHeight - 1)),
+                             uint8_t(128 + 100 * std::sin((x + 2.0 * y) / 9.0))});
+    }
+  }
+  WriteRgb8Png(Path("photo.png"), kWidth, kHeight, rgb);
+  struct Case {
+    uint32_t stageWidth, stageHeight;
+    Fit fit;
+  };
+  for (const Case& c : {Case{64, 48, Fit::kContain}, Case{64, 48, Fit::kCover}, Case{160, 120, Fit::kContain},
+                        Case{160, 120, Fit::kCover}}) {
+    SCOPED_TRACE(std::to_string(c.stageWidth) + " " + std::string(FitName(c.fit)));
+    settings_.stageWidth = c.stageWidth;
+    settings_.stageHeight = c.stageHeight;
+    settings_.fit = c.fit;
+    const std::vector<FittedImage> shown = FittedImages(MakeShow({Path("photo.png")}));
+    ASSERT_EQ(shown.size(), 1u);
+    const StagePlacement placement = PlaceOnStage(kWidth, kHeight, c.stageWidth, c.stageHeight, c.fit);
+    ASSERT_TRUE(placement.resample);
+    ASSERT_EQ(shown[0].bitmapWidth, placement.width);
+    ASSERT_EQ(shown[0].bitmapHeight, placement.height);
+    const std::vector<uint8_t> expected = ReferenceRgb(rgb, kWidth, kHeight, placement);
+    ASSERT_EQ(shown[0].argb.size(), expected.size());
+    int worst = 0;
+    for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::abs(shown[0].argb[i] - expected[i]));
+    EXPECT_LE(worst, 1);
+    std::filesystem::remove(FsPath(settings_.outputPath));
   }
 }
 
