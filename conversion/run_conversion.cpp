@@ -6,9 +6,9 @@
 #include <new>
 #include <optional>
 #include <string>
-#include <utility>
 #include <system_error>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "common/cancellation.h"
@@ -186,7 +186,7 @@ class ConversionRun {
         } else {
           std::tie(stageWidth, stageHeight) = firstImageSize_.Await();
           // The first image could not be read: the run stops there, this image is not shown.
-          if (stageWidth == 0 || stageHeight == 0) return StagePlacement{{0, 0, double(width), double(height)}, width, height};
+          if (stageWidth == 0 || stageHeight == 0) return PlaceOnStage(width, height, width, height, Fit::kNone);
         }
       }
       return PlaceOnStage(width, height, stageWidth, stageHeight, settings_.fit);

@@ -412,7 +412,8 @@ std::vector<uint8_t> ReferenceRgb(const std::vector<uint8_t>& rgb, uint32_t widt
       for (int sy = int(std::floor(cy - 3 * stretchY)); sy <= int(std::ceil(cy + 3 * stretchY)); ++sy) {
         for (int sx = int(std::floor(cx - 3 * stretchX)); sx <= int(std::ceil(cx + 3 * stretchX)); ++sx) {
           const double weight = lanczos3((sx - cx) / stretchX) * lanczos3((sy - cy) / stretchY);
-          const size_t at = (size_t(std::clamp(sy, 0, int(height) - 1)) * width + size_t(std::clamp(sx, 0, int(width) - 1))) * 3;
+          const size_t row = size_t(std::clamp(sy, 0, int(height) - 1));
+          const size_t at = (row * width + size_t(std::clamp(sx, 0, int(width) - 1))) * 3;
           for (int c = 0; c < 3; ++c) sum[c] += weight * rgb[at + c];
           total += weight;
         }
