@@ -149,6 +149,7 @@ TEST(Resample, MatchesADirectTwoDimensionalWeightedSum) {
       {"fractional crop, shrunk", 80, 40, {20.25, 0.0, 39.5, 40.0}, 16, 16},
       {"fractional crop, enlarged", 20, 30, {0.0, 7.5, 20.0, 15.0}, 44, 33},
       {"crop at unit scale, half-pixel offset", 40, 20, {10.5, 0.0, 20.0, 20.0}, 20, 20},
+      {"a sliver of a row, enlarged", 9, 9, {0.0, 4.2, 9.0, 0.01}, 9, 3},
   };
   for (int channels : {3, 4}) {
     for (const ReferenceCase& c : kCases) {
@@ -234,6 +235,31 @@ TEST(Resample, TransparentPixelsGiveNoColourToTheirNeighbours) {
       sawPartlyTransparent |= p[3] > 0 && p[3] < 255;
     }
     EXPECT_TRUE(sawPartlyTransparent) << width;  // the edge is blended, not cut
+  }
+}
+
+struct RoundingCase {
+  const char* what;
+  std::vector<uint8_t> pixels;  // two pixels side by side, halved to one
+  std::vector<uint8_t> expected;
+};
+
+// Two pixels halved weigh 1/2 each. Halves round up; straight colour is the premultiplied
+// sum over the unrounded alpha, so a half-transparent blend keeps the opaque pixel's colour.
+TEST(Resample, HalvingTwoPixelsRoundsHalvesUpAndUnpremultiplies) {
+  const RoundingCase kCases[] = {
+      {"RGB, halves round up", {10, 20, 30, 11, 21, 32}, {11, 21, 31}},
+      {"opaque red over transparent", {200, 0, 0, 255, 0, 99, 0, 0}, {200, 0, 0, 128}},
+      {"faint alpha 1.5 rounds to 2", {100, 50, 7, 3, 255, 255, 255, 0}, {100, 50, 7, 2}},
+      {"alpha 0.5 rounds to 1", {9, 8, 7, 1, 0, 0, 0, 0}, {9, 8, 7, 1}},
+      {"two colours at different alphas", {255, 0, 0, 255, 0, 0, 255, 85}, {191, 0, 64, 170}},
+  };
+  for (const RoundingCase& c : kCases) {
+    const int channels = static_cast<int>(c.pixels.size() / 2);
+    TestImage source = MakeImage(2, 1, channels);
+    source.pixels = c.pixels;
+    source.view.pixels = source.pixels;
+    EXPECT_EQ(ResampleImage(source.view, WholeOf(source), 1, 1).storage, c.expected) << c.what;
   }
 }
 
