@@ -198,6 +198,20 @@ TEST_F(SlideShowMovies, FadeAsLongAsTheDisplayTimeFillsIt) {
   EXPECT_EQ(played.back().depths, (std::map<uint16_t, DisplayedCharacter>{{1, Shown(shapes[1])}}));
 }
 
+// A fade of one frame has no step between the two images: the movie is that of a cut, byte
+// for byte.
+TEST_F(SlideShowMovies, AFadeOfOneFrameIsACut) {
+  settings_.framesPerSecond = 12.0f;
+  ASSERT_EQ(FramesForFade(0.05f, 12.0f), 1u);
+  const std::vector<std::string> images = ThreeImages();
+  settings_.outputPath = Path("cut.swf");
+  ASSERT_EQ(Convert(images), 0) << result_.message;
+  settings_.fadeSeconds = 0.05f;
+  settings_.outputPath = Path("fade.swf");
+  ASSERT_EQ(Convert(images), 0) << result_.message;
+  EXPECT_EQ(ReadFileBytes(Path("fade.swf")), ReadFileBytes(Path("cut.swf")));
+}
+
 TEST_F(SlideShowMovies, EachImageKeepsItsOwnDisplayTime) {
   settings_.delaySeconds = 1.0f;
   settings_.framesPerSecond = 10.0f;
