@@ -5,6 +5,8 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/clrpicker.h>
 #include <wx/dcmemory.h>
 #include <wx/display.h>
 #include <wx/dnd.h>
@@ -108,10 +110,7 @@ ConverterDialog::ConverterDialog(wxWindow* parent, std::unique_ptr<FileChoosers>
   CreateControls();
   SetSizeLimits();
 
-  const DialogFields defaults = ShowSettings(DefaultSettings());
-  delay_->ChangeValue(defaults.delay);
-  quality_->ChangeValue(defaults.quality);
-  framesPerSecond_->ChangeValue(defaults.framesPerSecond);
+  ShowFields(ShowSettings(DefaultSettings()));
   ShowInputs();
   Centre();
 }
@@ -151,6 +150,8 @@ void ConverterDialog::CreateControls() {
                               "Create an own SWF file for each input image (batch mode)");
   AddRow(output)->Add(batchMode_, wxSizerFlags().CenterVertical());
   outputPath_ = AddPathRow(output, nullptr, kOutputPathId, kOutputBrowseId);
+
+  CreateSlideShowGroup(settings);
 
   // The labels of all groups share one width, so the fields line up from group to group.
   int labelWidth = 0;
@@ -195,10 +196,47 @@ void ConverterDialog::CreateControls() {
   Bind(wxEVT_BUTTON, &ConverterDialog::OnControlFileBrowse, this, kControlFileBrowseId);
   Bind(wxEVT_BUTTON, &ConverterDialog::OnOutputBrowse, this, kOutputBrowseId);
   Bind(wxEVT_CHECKBOX, &ConverterDialog::OnBatchMode, this, kBatchModeId);
+  Bind(wxEVT_TEXT, &ConverterDialog::OnBackgroundText, this, kBackgroundId);
+  Bind(wxEVT_COLOURPICKER_CHANGED, &ConverterDialog::OnBackgroundPicked, this, kBackgroundPickerId);
   Bind(wxEVT_BUTTON, &ConverterDialog::OnConvert, this, wxID_OK);
   Bind(wxEVT_BUTTON, &ConverterDialog::OnStopRun, this, kStopRunId);
   // Quit, Escape and the title bar's close all arrive as a click on wxID_CANCEL.
   Bind(wxEVT_BUTTON, &ConverterDialog::OnQuit, this, wxID_CANCEL);
+}
+
+void ConverterDialog::CreateSlideShowGroup(wxSizer* column) {
+  // Five rows, the stage and its fit sharing one, so that the window still fits a 1024 x 768
+  // screen with large text.
+  Group slideShow = AddGroup(column, "Slide show");
+  const int gap = DialogUnits(kGap);
+
+  wxBoxSizer* stageRow = AddRow(slideShow);
+  AddFieldLabel(slideShow, stageRow, "Stage size:");
+  stageSize_ = AddNumberField(slideShow, stageRow, kStageSizeId);
+  stageSize_->SetHint("auto");
+  stageSize_->SetToolTip("Width x height in pixels, such as 1280x720; empty: the first image's size");
+  stageRow->Add(new wxStaticText(slideShow.box, wxID_ANY, "Fit:"),
+                wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
+  fit_ = new wxChoice(slideShow.box, kFitId);
+  for (const auto fit : {lumapress::Fit::kNone, lumapress::Fit::kContain, lumapress::Fit::kCover}) fit_->Append(Text(FitName(fit)));
+  fit_->SetToolTip(
+      "none: each image at its own size in the top left corner; contain: the whole image, "
+      "scaled to fit; cover: scaled to fill the stage, the overflow cut away");
+  stageRow->Add(fit_, wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
+
+  wxBoxSizer* backgroundRow = AddRow(slideShow);
+  AddFieldLabel(slideShow, backgroundRow, "Colour:");
+  background_ = AddNumberField(slideShow, backgroundRow, kBackgroundId);
+  background_->SetToolTip("The background: the stage's colour wherever no image is, as RRGGBB");
+  backgroundPicker_ = new wxColourPickerCtrl(slideShow.box, kBackgroundPickerId, *wxWHITE);
+  backgroundRow->Add(backgroundPicker_, wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
+
+  fade_ = AddNumberRow(slideShow, "Fade:", kFadeId, "sec (0 = off)");
+  fade_->SetToolTip("Each image fades in over the one before during this time");
+  fadeIn_ = new wxCheckBox(slideShow.box, kFadeInId, "Fade in the first image");
+  AddRow(slideShow)->Add(fadeIn_, wxSizerFlags().CenterVertical());
+  stopOnLastImage_ = new wxCheckBox(slideShow.box, kStopOnLastImageId, "Stop on the last image");
+  AddRow(slideShow)->Add(stopOnLastImage_, wxSizerFlags().CenterVertical());
 }
 
 wxSizer* ConverterDialog::CreateInputGroup() {
@@ -276,12 +314,21 @@ wxTextCtrl* ConverterDialog::AddNumberRow(Group& group, const char* label, int i
                                           const char* unit) {
   wxBoxSizer* row = AddRow(group);
   AddFieldLabel(group, row, label);
+  wxTextCtrl* edit = AddNumberField(group, row, id);
+  AddUnit(group, row, unit);
+  return edit;
+}
+
+wxTextCtrl* ConverterDialog::AddNumberField(Group& group, wxBoxSizer* row, int id) {
   wxTextCtrl* edit = AddEdit(group.box, id);
   edit->SetMinSize(wxSize(DialogUnits(kNumberFieldWidth), -1));
   row->Add(edit, wxSizerFlags().CenterVertical());
+  return edit;
+}
+
+void ConverterDialog::AddUnit(Group& group, wxBoxSizer* row, const char* unit) {
   row->Add(new wxStaticText(group.box, wxID_ANY, unit),
            wxSizerFlags().CenterVertical().Border(wxLEFT, DialogUnits(kGap)));
-  return edit;
 }
 
 wxTextCtrl* ConverterDialog::AddPathRow(Group& group, const char* label, int id, int browseId) {
@@ -447,6 +494,20 @@ void ConverterDialog::OnBatchMode(wxCommandEvent&) {
   outputPath_->ChangeValue(PathToText(OutputPathForMode(text, batchMode_->IsChecked())));
 }
 
+void ConverterDialog::OnBackgroundText(wxCommandEvent&) {
+  // The picker shows the colour typed whenever it is one; the text is what Convert takes.
+  uint32_t rgb = 0;
+  if (ParseBackgroundColor(background_->GetValue().utf8_string(), rgb) == Status::kOk) {
+    backgroundPicker_->SetColour(wxColour((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+  }
+}
+
+void ConverterDialog::OnBackgroundPicked(wxColourPickerEvent& event) {
+  const wxColour colour = event.GetColour();
+  const uint32_t rgb = (uint32_t{colour.Red()} << 16) | (uint32_t{colour.Green()} << 8) | colour.Blue();
+  background_->ChangeValue(Text(BackgroundColorText(rgb)));
+}
+
 DialogFields ConverterDialog::ReadFields() const {
   DialogFields fields;
   fields.delay = delay_->GetValue().utf8_string();
@@ -456,7 +517,29 @@ DialogFields ConverterDialog::ReadFields() const {
   fields.batchMode = batchMode_->IsChecked();
   fields.framesPerSecond = framesPerSecond_->GetValue().utf8_string();
   fields.smallest = smallest_->IsChecked();
+  fields.stageSize = stageSize_->GetValue().utf8_string();
+  fields.fit = fit_->GetStringSelection().utf8_string();
+  fields.background = background_->GetValue().utf8_string();
+  fields.fade = fade_->GetValue().utf8_string();
+  fields.fadeIn = fadeIn_->IsChecked();
+  fields.stopOnLastImage = stopOnLastImage_->IsChecked();
   return fields;
+}
+
+void ConverterDialog::ShowFields(const DialogFields& fields) {
+  delay_->ChangeValue(Text(fields.delay));
+  quality_->ChangeValue(Text(fields.quality));
+  outputPath_->ChangeValue(PathToText(fields.outputPath));
+  controlFile_->ChangeValue(PathToText(fields.controlFilePath));
+  batchMode_->SetValue(fields.batchMode);
+  framesPerSecond_->ChangeValue(Text(fields.framesPerSecond));
+  smallest_->SetValue(fields.smallest);
+  stageSize_->ChangeValue(Text(fields.stageSize));
+  fit_->SetStringSelection(Text(fields.fit));
+  background_->SetValue(Text(fields.background));  // sends the text event the picker follows
+  fade_->ChangeValue(Text(fields.fade));
+  fadeIn_->SetValue(fields.fadeIn);
+  stopOnLastImage_->SetValue(fields.stopOnLastImage);
 }
 
 void ConverterDialog::FocusField(Field field) {
@@ -468,6 +551,10 @@ void ConverterDialog::FocusField(Field field) {
     case Field::OutputPath: edit = outputPath_; break;
     case Field::ControlFilePath: edit = controlFile_; break;
     case Field::BatchMode: batchMode_->SetFocus(); return;
+    case Field::StageSize: edit = stageSize_; break;
+    case Field::Fit: fit_->SetFocus(); return;
+    case Field::Background: edit = background_; break;
+    case Field::Fade: edit = fade_; break;
   }
   edit->SetFocus();
   edit->SelectAll();

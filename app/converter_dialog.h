@@ -13,6 +13,9 @@
 
 class wxBoxSizer;
 class wxCheckBox;
+class wxChoice;
+class wxColourPickerCtrl;
+class wxColourPickerEvent;
 class wxCommandEvent;
 class wxListCtrl;
 class wxMouseEvent;
@@ -44,6 +47,14 @@ enum ConverterId : int {
   kBatchModeId = 1015,
   kBannerId = 1016,
   kSmallestId = 1022,  // after the progress panel's ids
+  // The slide show group.
+  kStageSizeId = 1023,
+  kFitId = 1024,
+  kBackgroundId = 1025,
+  kBackgroundPickerId = 1026,
+  kFadeId = 1027,
+  kFadeInId = 1028,
+  kStopOnLastImageId = 1029,
 };
 
 // The program's one window: the input list, the options, the output, and Convert. A conversion
@@ -78,6 +89,9 @@ class ConverterDialog : public wxDialog, private RunListener {
   wxBoxSizer* AddRow(Group& group);
   wxStaticText* AddFieldLabel(Group& group, wxBoxSizer* row, const char* text);
   wxTextCtrl* AddNumberRow(Group& group, const char* label, int id, const char* unit);
+  wxTextCtrl* AddNumberField(Group& group, wxBoxSizer* row, int id);
+  void AddUnit(Group& group, wxBoxSizer* row, const char* unit);
+  void CreateSlideShowGroup(wxSizer* column);
   wxTextCtrl* AddPathRow(Group& group, const char* label, int id, int browseId);
   wxTextCtrl* AddEdit(wxWindow* parent, int id);
   void FitCheckBoxText(wxSizer* column, Group& group, wxCheckBox* box);
@@ -93,6 +107,8 @@ class ConverterDialog : public wxDialog, private RunListener {
   void OnControlFileBrowse(wxCommandEvent& event);
   void OnOutputBrowse(wxCommandEvent& event);
   void OnBatchMode(wxCommandEvent& event);
+  void OnBackgroundText(wxCommandEvent& event);
+  void OnBackgroundPicked(wxColourPickerEvent& event);
   void OnConvert(wxCommandEvent& event);
   void OnStopRun(wxCommandEvent& event);
   void OnQuit(wxCommandEvent& event);
@@ -102,6 +118,7 @@ class ConverterDialog : public wxDialog, private RunListener {
   void TakeSelection();
   void ShowInputs();
   DialogFields ReadFields() const;
+  void ShowFields(const DialogFields& fields);
   void FocusField(Field field);
   // Settings and Convert are disabled and the progress shown while a run is active.
   void ShowRunning(bool running);
@@ -127,6 +144,13 @@ class ConverterDialog : public wxDialog, private RunListener {
   wxTextCtrl* outputPath_ = nullptr;
   wxCheckBox* batchMode_ = nullptr;
   wxCheckBox* smallest_ = nullptr;
+  wxTextCtrl* stageSize_ = nullptr;
+  wxChoice* fit_ = nullptr;
+  wxTextCtrl* background_ = nullptr;
+  wxColourPickerCtrl* backgroundPicker_ = nullptr;  // another way to set the background's text
+  wxTextCtrl* fade_ = nullptr;
+  wxCheckBox* fadeIn_ = nullptr;
+  wxCheckBox* stopOnLastImage_ = nullptr;
   ProgressPanel* progress_ = nullptr;
   std::vector<wxWindow*> settingsGroups_;    // disabled while a run is active
   std::vector<wxStaticText*> fieldLabels_;  // one width, so the fields line up

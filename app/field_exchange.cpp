@@ -40,6 +40,20 @@ std::optional<FieldError> TakeFloat(Field field, const std::string& text, Status
   return std::nullopt;
 }
 
+// A text field read by one of the library's parsers, whose status text says what it accepts.
+template <typename Parse, typename... Values>
+std::optional<FieldError> TakeParsed(Field field, const std::string& text, Parse parse, Values&... values) {
+  if (const Status status = parse(text, values...); status != Status::kOk) {
+    return FieldError{field, StatusMessage(status)};
+  }
+  return std::nullopt;
+}
+
+std::string StageSizeText(const ConversionSettings& settings) {
+  if (settings.stageWidth == 0 && settings.stageHeight == 0) return {};
+  return std::to_string(settings.stageWidth) + "x" + std::to_string(settings.stageHeight);
+}
+
 }  // namespace
 
 ConversionSettings DefaultSettings() {
@@ -104,6 +118,25 @@ ExchangeResult TakeFields(const DialogFields& fields) {
 
   result.error =
       TakeFloat(Field::FramesPerSecond, fields.framesPerSecond, CheckFrameRate, settings.framesPerSecond);
+  if (result.error) return result;
+
+  result.error = TakeParsed(Field::StageSize, fields.stageSize, ParseStageSize, settings.stageWidth,
+                            settings.stageHeight);
+  if (result.error) return result;
+  result.error = TakeParsed(Field::Fit, fields.fit, ParseFit, settings.fit);
+  if (result.error) return result;
+  result.error = TakeParsed(Field::Background, fields.background, ParseBackgroundColor,
+                            settings.backgroundColor);
+  if (result.error) return result;
+  // Any text that is no fade time gets the fade's own message, which names the range.
+  const std::optional<float> fade = ParseFloat(fields.fade);
+  if (const Status status = fade ? CheckFade(*fade) : Status::kFadeOutOfRange; status != Status::kOk) {
+    result.error = FieldError{Field::Fade, StatusMessage(status)};
+    return result;
+  }
+  settings.fadeSeconds = *fade;
+  settings.fadeIn = fields.fadeIn;
+  settings.loop = !fields.stopOnLastImage;
   return result;
 }
 
@@ -116,6 +149,12 @@ DialogFields ShowSettings(const ConversionSettings& settings) {
   fields.batchMode = settings.batchMode;
   fields.framesPerSecond = FormatNumber(settings.framesPerSecond);
   fields.smallest = settings.smallest;
+  fields.stageSize = StageSizeText(settings);
+  fields.fit = FitName(settings.fit);
+  fields.background = BackgroundColorText(settings.backgroundColor);
+  fields.fade = FormatNumber(settings.fadeSeconds);
+  fields.fadeIn = settings.fadeIn;
+  fields.stopOnLastImage = !settings.loop;
   return fields;
 }
 

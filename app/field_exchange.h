@@ -17,9 +17,27 @@ struct DialogFields {
   bool batchMode = false;
   std::string framesPerSecond;
   bool smallest = false;  // lossless data at the slowest, smallest compression
+  // The slide show's settings.
+  std::string stageSize;   // "1280x720"; empty for the first image's size
+  std::string fit;         // one of the names of FitName
+  std::string background;  // RRGGBB
+  std::string fade;        // seconds, 0 for none
+  bool fadeIn = false;
+  bool stopOnLastImage = false;  // the movie does not loop
 };
 
-enum class Field { Delay, Quality, OutputPath, ControlFilePath, BatchMode, FramesPerSecond };
+enum class Field {
+  Delay,
+  Quality,
+  OutputPath,
+  ControlFilePath,
+  BatchMode,
+  FramesPerSecond,
+  StageSize,
+  Fit,
+  Background,
+  Fade,
+};
 
 // Settings a fresh dialog starts with; nothing is remembered between runs.
 ConversionSettings DefaultSettings();
@@ -37,7 +55,7 @@ struct ExchangeResult {
 };
 ExchangeResult TakeFields(const DialogFields& fields);
 
-// The texts the fields show for `settings` (1, 100, 12 for the defaults).
+// The texts the fields show for `settings` (1, 100, 12, "", none, FFFFFF, 0 for the defaults).
 DialogFields ShowSettings(const ConversionSettings& settings);
 
 // A float as a person reads it: up to six significant digits, no trailing zeros.

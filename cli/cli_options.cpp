@@ -34,6 +34,13 @@ const char* OptionOf(Status status) {
     case Status::kFrameRateOutOfRange: return "-r/--fps";
     case Status::kJobsOutOfRange: return "-j/--jobs";
     case Status::kMaxPixelsOutOfRange: return "--max-pixels";
+    case Status::kStageOutOfRange: return "--stage";
+    case Status::kUnknownFit: return "--fit";
+    case Status::kBackgroundOutOfRange: return "--background";
+    case Status::kFadeOutOfRange:
+    case Status::kFadeTooLong: return "--fade";
+    case Status::kFadeInWithoutFade: return "--fade-in";
+    case Status::kSlideShowOnly: return "-b/--batch";
     case Status::kNoOutputFile:
     case Status::kNoOutputFolder: return "-o/--output";
     default: return nullptr;
@@ -72,6 +79,29 @@ std::optional<std::vector<InputEntry>> GatherInputs(const CLI::App& app, const C
   return inputs;
 }
 
+// The texts of --stage, --fit and --background, read by the library's parsers. Each is read
+// only when given; a bad one gives its option and the library's text in `problem`.
+struct SlideShowTexts {
+  std::string stage;
+  std::string fit;
+  std::string background;
+
+  bool Apply(const CLI::App& app, ConversionSettings& settings, std::string& problem) const {
+    const auto fails = [&](const char* option, Status status) {
+      if (status == Status::kOk) return false;
+      problem = std::string(option) + ": " + MakeResult(status).message;
+      return true;
+    };
+    if (app.count("--stage") > 0 &&
+        fails("--stage", ParseStageSize(stage, settings.stageWidth, settings.stageHeight))) {
+      return false;
+    }
+    if (app.count("--fit") > 0 && fails("--fit", ParseFit(fit, settings.fit))) return false;
+    return !(app.count("--background") > 0 &&
+             fails("--background", ParseBackgroundColor(background, settings.backgroundColor)));
+  }
+};
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE* standardInput) {
@@ -80,6 +110,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
   long long jobs = options.settings.jobs;
   std::vector<std::string> paths;
   std::vector<std::string> lists;
+  SlideShowTexts texts;
+  bool noLoop = false;
 
   CLI::App app{"Converts PNG images into a Flash movie (SWF 6), or one movie per image.",
                "lumapress-cli"};
@@ -87,7 +119,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
       app.add_option("inputs", paths, "PNG images, in display order")->type_name("INPUT.png");
   const CLI::Option* listsOption =
       app.add_option("--inputs-from", lists,
-                     "Also the images listed in FILE, one path per line (- reads standard input)")
+                     "Also the images listed in FILE, one path per line, optionally followed by a tab and "
+                     "the image's display time in seconds (- reads standard input)")
           ->type_name("FILE")
           ->allow_extra_args(false);
   app.add_option("-o,--output", options.settings.outputPath,
@@ -117,6 +150,25 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
       ->check(NotEmpty());
   app.add_flag("--rename", options.settings.renameCollisions,
                "Batch mode: give images whose movies would share a name distinct ones (a.swf, a-2.swf, ...)");
+  app.add_option("--stage", texts.stage,
+                 "Stage size WxH in pixels, " + RangeText(kMinStageSide, kMaxStageSide) +
+                     " a side (default: the first image's size; in batch mode each image's)")
+      ->type_name("WxH");
+  app.add_option("--fit", texts.fit,
+                 "How images meet the stage: none (own size, top-left), contain (whole, centred), "
+                 "cover (stage filled, centred, overflow cut)")
+      ->type_name("FIT")
+      ->default_str(std::string(FitName(Fit::kNone)));
+  app.add_option("--background", texts.background, "Background colour RRGGBB")
+      ->type_name("RRGGBB")
+      ->default_str(BackgroundColorText(options.settings.backgroundColor));
+  app.add_option("--fade", options.settings.fadeSeconds,
+                 "Cross-fade between images in seconds, at most the shorter display time of the two (0: a cut)")
+      ->type_name("SECONDS")
+      ->capture_default_str()
+      ->check(NotEmpty());
+  app.add_flag("--fade-in", options.settings.fadeIn, "Fade the first image in from the background too");
+  app.add_flag("--no-loop", noLoop, "Stop on the last image instead of starting over");
   app.add_flag("--quiet", options.quiet, "No progress bar and no success message");
   app.add_flag("--verbose", options.verbose,
                "Print the writer's diagnostics and what each image became");
@@ -141,6 +193,15 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
     return result;
   }
   options.inputs = std::move(*inputs);
+  options.settings.loop = !noLoop;
+  std::string problem;
+  options.settings.imageDelays = EntryDisplayTimes(options.inputs, problem);
+  if (problem.empty()) texts.Apply(app, options.settings, problem);
+  if (!problem.empty()) {
+    std::cerr << problem << '\n';
+    result.exitStatus = kExitUsage;
+    return result;
+  }
   result.options = std::move(options);
   return result;
 }
@@ -148,6 +209,10 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
 std::optional<std::string> CheckOptions(const CliOptions& options) {
   const ConversionResult checked = CheckSettings(options.settings, options.inputs.size());
   if (checked.ok()) return std::nullopt;
+  // A display time from a list line is named by its list and line.
+  if (checked.status == Status::kDelayOutOfRange && checked.inputIndex < options.inputs.size()) {
+    return EntryLocation(options.inputs[checked.inputIndex]) + checked.message;
+  }
   const char* option = OptionOf(checked.status);
   return option ? std::string(option) + ": " + checked.message : checked.message;
 }

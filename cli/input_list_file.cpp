@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "lumapress/settings.h"
+
 namespace lumapress {
 namespace {
 
@@ -41,7 +43,12 @@ std::vector<InputEntry> ParseInputList(std::string_view text, const std::string&
     ++lineNumber;
     if (line.ends_with('\r')) line.remove_suffix(1);
     if (IsBlank(line) || line.starts_with('#')) continue;
-    entries.push_back({std::string(line), listName, lineNumber});
+    InputEntry entry{std::string(line), listName, lineNumber, std::nullopt};
+    if (const size_t tab = line.rfind('\t'); tab != std::string_view::npos) {
+      entry.path = std::string(line.substr(0, tab));
+      entry.displayTime = std::string(line.substr(tab + 1));
+    }
+    entries.push_back(std::move(entry));
   }
   return entries;
 }
@@ -73,6 +80,24 @@ std::vector<std::string> EntryPaths(std::span<const InputEntry> entries) {
   paths.reserve(entries.size());
   for (const InputEntry& entry : entries) paths.push_back(entry.path);
   return paths;
+}
+
+std::vector<std::optional<float>> EntryDisplayTimes(std::span<const InputEntry> entries, std::string& problem) {
+  std::vector<std::optional<float>> times(entries.size());
+  bool any = false;
+  for (size_t index = 0; index < entries.size(); ++index) {
+    const InputEntry& entry = entries[index];
+    if (!entry.displayTime) continue;
+    float seconds = 0.0f;
+    if (const Status status = ParseDisplayTime(*entry.displayTime, seconds); status != Status::kOk) {
+      problem = EntryLocation(entry) + "display time \"" + *entry.displayTime + "\": " + MakeResult(status).message;
+      return {};
+    }
+    times[index] = seconds;
+    any = true;
+  }
+  if (!any) times.clear();
+  return times;
 }
 
 }  // namespace lumapress

@@ -93,12 +93,15 @@ void OpenImageFile(const std::string& path, uint64_t maxPixels, UniqueFile& file
 
 // PrepareImage's work; the image may still be open in `reader` afterwards.
 ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, uint64_t maxPixels,
-                         LosslessEffort effort, PngReader& reader) {
+                         LosslessEffort effort, PngReader& reader, const PlaceImage& place) {
   ImageJob job;
   try {
     UniqueFile file;
     OpenImageFile(path, maxPixels, file, reader, job);
     if (job.status != Status::kOk) return job;
+    const StagePlacement placement = place ? place(job.width, job.height) : StagePlacement{};
+    job.x = placement.x;
+    job.y = placement.y;
     const DecodedImage* decoded = reader.ReadPixels(kScreenGamma);
     if (decoded == nullptr) {
       job.status = Status::kCannotDecode;
@@ -106,7 +109,20 @@ ImageJob DecodeAndEncode(const std::string& path, int32_t jpegQuality, uint64_t 
     }
     DecodedImage image = *decoded;
     image.sourceBitDepth = reader.SourceBitDepth();
-    TakeBitmapResult(PrepareImageBitmap(image, jpegQuality, effort, job.bitmap), job);
+    if (!placement.resample) {
+      TakeBitmapResult(PrepareImageBitmap(image, jpegQuality, effort, job.bitmap), job);
+      return job;
+    }
+    ResampledImage resampled = ResampleImage(image, placement.area, placement.width, placement.height);
+    // Only the resampled pixels are needed from here on.
+    reader.ReleaseImage();
+    if (resampled.view.width == 0) {  // cancelled
+      job.status = Status::kCancelled;
+      return job;
+    }
+    job.width = resampled.view.width;
+    job.height = resampled.view.height;
+    TakeBitmapResult(PrepareImageBitmap(resampled.view, jpegQuality, effort, job.bitmap), job);
   } catch (const std::bad_alloc&) {
     job.bitmap = PreparedBitmap{};
     job.status = Status::kNoMemory;
@@ -140,8 +156,8 @@ ImageJob CheckImageOpens(const std::string& path, uint64_t maxPixels) {
 }
 
 ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, uint64_t maxPixels, PngReader& reader,
-                      LosslessEffort effort) {
-  ImageJob job = DecodeAndEncode(path, jpegQuality, maxPixels, effort, reader);
+                      LosslessEffort effort, const PlaceImage& place) {
+  ImageJob job = DecodeAndEncode(path, jpegQuality, maxPixels, effort, reader, place);
   reader.ReleaseImage();
   return job;
 }

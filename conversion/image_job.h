@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "conversion/png_reader.h"
+#include "conversion/stage_placement.h"
 #include "conversion/write_image_bitmap.h"
 #include "lumapress/status.h"
 
@@ -15,8 +17,10 @@ struct ImageJob {
   Status status = Status::kOk;  // kOk, or what went wrong with this image
   std::string reason;           // the system's words for it, where there are any
   std::string diagnostics;      // diagnostic lines of preparing it ("JPEG encoding error!")
-  uint32_t width = 0;
+  uint32_t width = 0;  // the image's size; once prepared, its bitmap's
   uint32_t height = 0;
+  int32_t x = 0;  // where the bitmap's top-left corner goes on the stage, pixels
+  int32_t y = 0;
   PreparedBitmap bitmap;
 };
 
@@ -35,12 +39,18 @@ inline constexpr uint32_t kMaxImageSide = 65535;
 // pixels, but reads the file's start: not for inputs that can be read only once. Never throws.
 ImageJob CheckImageOpens(const std::string& path, uint64_t maxPixels);
 
+// Where an image of width x height pixels goes on the stage. Called once the image's header
+// is read, from the thread preparing it.
+using PlaceImage = std::function<StagePlacement(uint32_t width, uint32_t height)>;
+
 // Opens, decodes and encodes the PNG at `path` for `jpegQuality`, compressing lossless data
 // with `effort`; an image of more than `maxPixels` pixels is refused from its header, before
-// any row is decoded. Never throws. `reader` keeps its row memory for the next image: a thread
-// converting many images passes the same reader each time. No image is open in it afterwards.
+// any row is decoded. With `place`, an image to be shown at another size or cropped is
+// resampled first and only the resampled pixels are encoded. Never throws. `reader` keeps its
+// row memory for the next image: a thread converting many images passes the same reader each
+// time. No image is open in it afterwards.
 ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, uint64_t maxPixels, PngReader& reader,
-                      LosslessEffort effort = LosslessEffort::kDefault);
+                      LosslessEffort effort = LosslessEffort::kDefault, const PlaceImage& place = {});
 ImageJob PrepareImage(const std::string& path, int32_t jpegQuality, uint64_t maxPixels,
                       LosslessEffort effort = LosslessEffort::kDefault);
 }  // namespace lumapress

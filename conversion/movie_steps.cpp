@@ -6,12 +6,12 @@
 
 #include "platform/file_system.h"
 #include "platform/path_rules.h"
+#include "swf/swf_codes.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress {
 namespace {
 
-constexpr int32_t kWhite = 255;
 constexpr char kNumFilesVariable[] = "numfiles";
 // Sizes of the tags whose bytes are certain before they are written.
 constexpr uint64_t kLongTagHeaderBytes = 6;  // UI16 code and 0x3F, UI32 length
@@ -22,12 +22,13 @@ constexpr uint64_t kEndTagBytes = 2;
 }  // namespace
 
 MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::string& controlFilePath,
-                      size_t imageCount, uint32_t framesPerImage) {
-  const uint64_t frames = uint64_t{framesPerImage} * imageCount;
+                      size_t imageCount, uint64_t frames, uint32_t backgroundColor) {
   const auto frameCount = static_cast<int32_t>(std::min<uint64_t>(frames, INT32_MAX));
   if (!writer.OpenCompressedMovie(path, frameCount)) return MovieStart::kCannotCreate;
   SetHidden(path, true);
-  writer.SetBackgroundColor(kWhite, kWhite, kWhite);
+  writer.SetBackgroundColor(static_cast<int32_t>(backgroundColor >> 16 & 0xFF),
+                            static_cast<int32_t>(backgroundColor >> 8 & 0xFF),
+                            static_cast<int32_t>(backgroundColor & 0xFF));
   if (!controlFilePath.empty()) {
     const int32_t spriteId = writer.DefineLoaderSprite(controlFilePath);
     if (spriteId < 0) return MovieStart::kControlPathTooLong;
@@ -41,15 +42,50 @@ MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::str
   return writer.Failed() ? MovieStart::kCannotCreate : MovieStart::kOk;
 }
 
-void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, uint32_t width,
-                      uint32_t height, bool replacePrevious, uint32_t frames) {
+int32_t FadeAlpha(uint32_t frame, uint32_t fadeFrames) {
+  // Rounded to the nearest 1/256: the same steps in every fade of this length.
+  return static_cast<int32_t>((uint64_t{frame} * ColorTransform::kOne * 2 + fadeFrames) / (uint64_t{fadeFrames} * 2));
+}
+
+void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, const ImageFrames& shown) {
   const int32_t bitmapId = writer.NewCharacterId();
   writer.DefineBitmap(bitmapId, bitmap.tag);
   const int32_t shapeId =
-      writer.DefineBitmapShape(static_cast<int32_t>(width), static_cast<int32_t>(height), bitmapId);
-  if (replacePrevious) writer.RemoveDepth(kImageDepth);
-  writer.PlaceObject(shapeId, kImageDepth);
-  for (uint32_t frame = 0; frame < frames; ++frame) writer.ShowFrame();
+      writer.DefineBitmapShape(static_cast<int32_t>(shown.width), static_cast<int32_t>(shown.height), bitmapId);
+  const int32_t x = shown.x * kTwipsPerPixel;
+  const int32_t y = shown.y * kTwipsPerPixel;
+  const uint32_t fadeFrames = std::min(shown.fadeFrames, shown.frames);
+  for (uint32_t frame = 1; frame < fadeFrames; ++frame) {
+    PlaceObject2Fields fading;
+    fading.depth = kFadingImageDepth;
+    fading.move = frame > 1;
+    if (frame == 1) {
+      fading.characterId = shapeId;
+      fading.hasMatrix = x != 0 || y != 0;
+      fading.translateX = x;
+      fading.translateY = y;
+    }
+    fading.hasColorTransform = true;
+    fading.colorTransform = ColorTransform::Alpha(FadeAlpha(frame, fadeFrames));
+    writer.PlaceObject2(fading);
+    writer.ShowFrame();
+  }
+  // The frame the image is shown whole: on depth 1, alone.
+  if (shown.replacePrevious) writer.RemoveDepth(kImageDepth);
+  if (fadeFrames > 1) writer.RemoveDepth(kFadingImageDepth);
+  if (x == 0 && y == 0) {
+    writer.PlaceObject(shapeId, kImageDepth);
+  } else {
+    writer.PlaceObject(shapeId, kImageDepth, x, y);
+  }
+  for (uint32_t frame = std::max(fadeFrames, 1u); frame <= shown.frames; ++frame) {
+    if (shown.stopAtEnd && frame == shown.frames) {
+      writer.BeginDoAction();
+      writer.ActionStop();
+      writer.EndDoAction();
+    }
+    writer.ShowFrame();
+  }
 }
 
 bool FinishMovie(SwfWriter& writer) { return writer.Finish() >= 0; }

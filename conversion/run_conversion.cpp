@@ -1,10 +1,14 @@
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "common/cancellation.h"
@@ -28,6 +32,43 @@ namespace {
 // encoded bitmap waiting in memory, so that window stays short.
 constexpr size_t kBatchLookAheadPerJob = 4;
 constexpr size_t kSlideShowLookAheadExtra = 1;
+
+// The stage of a slide show that takes the first image's size, for the threads preparing
+// later images: they wait until the first image's header has been read. The first image is
+// always taken first, and whatever becomes of it, its size (0 x 0 when it could not be read)
+// is set.
+class FirstImageSize {
+ public:
+  void Set(uint32_t width, uint32_t height) {
+    {
+      std::lock_guard lock(mutex_);
+      if (known_) return;
+      size_ = {width, height};
+      known_ = true;
+    }
+    known_changed_.notify_all();
+  }
+  std::pair<uint32_t, uint32_t> Await() {
+    std::unique_lock lock(mutex_);
+    known_changed_.wait(lock, [this] { return known_; });
+    return size_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable known_changed_;
+  bool known_ = false;
+  std::pair<uint32_t, uint32_t> size_;
+};
+
+// Each image's ShowFrame tags.
+std::vector<uint32_t> FramesOfImages(const ConversionSettings& settings, size_t imageCount) {
+  std::vector<uint32_t> frames(imageCount);
+  for (size_t index = 0; index < imageCount; ++index) {
+    frames[index] = FramesForImage(ImageDelay(settings, index), settings.framesPerSecond);
+  }
+  return frames;
+}
 
 // One image's share of the run. `job` is written by the thread that prepares the image and
 // read by the committing thread once the pipeline says it is prepared; a batch image's movie
@@ -55,7 +96,8 @@ class ConversionRun {
         callbacks_(callbacks),
         movies_(std::move(movies)),
         cancellation_(callbacks.cancelRequested),
-        frames_(FramesForImage(settings.delaySeconds, settings.framesPerSecond)),
+        frames_(FramesOfImages(settings, inputs.size())),
+        fadeFrames_(FramesForFade(settings.fadeSeconds, settings.framesPerSecond)),
         frameRate_(static_cast<int32_t>(settings.framesPerSecond)),
         batchFolder_(settings.batchMode ? WithTrailingSeparator(settings.outputPath) : std::string()),
         slots_(inputs.size()) {}
@@ -107,8 +149,17 @@ class ConversionRun {
     stages.prepare = [this](size_t index, PngReader& reader) {
       CancellationScope scope(&cancellation_);
       ImageJob job;
-      if (!cancellation_.Requested()) job = PrepareImage(inputs_[index], settings_.jpegQuality, settings_.maxPixels, reader,
-                             settings_.smallest ? LosslessEffort::kSmallest : LosslessEffort::kDefault);
+      try {
+        if (!cancellation_.Requested()) {
+          job = PrepareImage(inputs_[index], settings_.jpegQuality, settings_.maxPixels, reader,
+                             settings_.smallest ? LosslessEffort::kSmallest : LosslessEffort::kDefault,
+                             Placement(index));
+        }
+      } catch (const std::bad_alloc&) {
+        job.status = Status::kNoMemory;
+      }
+      // Unless its header set it already: releases the images waiting for the first one's size.
+      if (index == 0) firstImageSize_.Set(0, 0);
       if (cancellation_.Requested()) job.status = Status::kCancelled;
       slots_[index].job = std::move(job);
     };
@@ -118,6 +169,48 @@ class ConversionRun {
     };
     pipeline_.emplace(inputs_.size(), jobs, lookAhead, std::move(stages));
     if (writesAllowed_) pipeline_->AllowWrites();
+  }
+
+  // Where image `index` goes on the stage; nothing when every image keeps its own size at
+  // the top-left corner, as without a stage or fit.
+  PlaceImage Placement(size_t index) {
+    if (settings_.fit == Fit::kNone && !StageGiven()) return {};
+    return [this, index](uint32_t width, uint32_t height) {
+      uint32_t stageWidth = settings_.stageWidth;
+      uint32_t stageHeight = settings_.stageHeight;
+      if (!StageGiven()) {
+        if (settings_.batchMode || index == 0) {
+          stageWidth = width;
+          stageHeight = height;
+          if (index == 0) firstImageSize_.Set(width, height);
+        } else {
+          std::tie(stageWidth, stageHeight) = firstImageSize_.Await();
+          // The first image could not be read: the run stops there, this image is not shown.
+          if (stageWidth == 0 || stageHeight == 0) return PlaceOnStage(width, height, width, height, Fit::kNone);
+        }
+      }
+      return PlaceOnStage(width, height, stageWidth, stageHeight, settings_.fit);
+    };
+  }
+
+  bool StageGiven() const { return settings_.stageWidth != 0 && settings_.stageHeight != 0; }
+
+  // How image `index` appears in a slide show: a fade for every image but the first (that one
+  // only with fadeIn), a stop at the end of the last one unless the show loops.
+  ImageFrames FramesOf(size_t index) const {
+    const ImageJob& job = slots_[index].job;
+    ImageFrames shown;
+    shown.width = job.width;
+    shown.height = job.height;
+    shown.x = job.x;
+    shown.y = job.y;
+    shown.frames = frames_[index];
+    if (!settings_.batchMode) {
+      shown.replacePrevious = index > 0;
+      if (index > 0 || settings_.fadeIn) shown.fadeFrames = fadeFrames_;
+      shown.stopAtEnd = !settings_.loop && index + 1 == inputs_.size();
+    }
+    return shown;
   }
 
   // Batch mode: with an existing folder, movies may be written from the start (any written
@@ -154,7 +247,7 @@ class ConversionRun {
     pipeline_->AllowWrites();
 
     const ConversionProgress done{index + 1, inputs_.size(), input, moviePath,
-                                  std::string(BitmapFormName(slot.job.bitmap.form)), frames_};
+                                  std::string(BitmapFormName(slot.job.bitmap.form)), frames_[index]};
     if (settings_.batchMode) {
       pipeline_->AwaitWritten(index);
       Report(moviePath, slot.diagnostics);
@@ -174,19 +267,24 @@ class ConversionRun {
   ConversionResult WriteSlideShowImage(size_t index, const std::string& moviePath) {
     const ImageJob& job = slots_[index].job;
     if (index == 0) {
-      writer_ = std::make_unique<SwfWriter>(static_cast<int32_t>(job.width), static_cast<int32_t>(job.height),
+      // The stage: as given, else the first image's size (as shown: a fit keeps it).
+      const uint32_t stageWidth = StageGiven() ? settings_.stageWidth : job.width;
+      const uint32_t stageHeight = StageGiven() ? settings_.stageHeight : job.height;
+      writer_ = std::make_unique<SwfWriter>(static_cast<int32_t>(stageWidth), static_cast<int32_t>(stageHeight),
                                             frameRate_, kMovieVersion);
       temporary_ = std::make_unique<TemporaryMovie>(MovieOf(index).writePath);
       if (!temporary_->ok()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
+      uint64_t movieFrames = 0;
+      for (const uint32_t frames : frames_) movieFrames += frames;
       if (auto started = StartResult(StartMovie(*writer_, temporary_->path(), settings_.controlFilePath,
-                                                inputs_.size(), frames_),
+                                                inputs_.size(), movieFrames, settings_.backgroundColor),
                                      moviePath);
           !started.ok()) {
         return started;
       }
     }
-    if (!MovieFits(writer_->BytesWritten(), CertainImageBytes(job.bitmap, frames_))) return TooLarge(moviePath);
-    WriteImageFrames(*writer_, job.bitmap, job.width, job.height, index > 0, frames_);
+    if (!MovieFits(writer_->BytesWritten(), CertainImageBytes(job.bitmap, frames_[index]))) return TooLarge(moviePath);
+    WriteImageFrames(*writer_, job.bitmap, FramesOf(index));
     if (writer_->Failed()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
     return MakeResult(Status::kOk);
   }
@@ -227,16 +325,19 @@ class ConversionRun {
     const std::string& moviePath = MovieOf(index).path;
     slot.movie = std::make_unique<TemporaryMovie>(MovieOf(index).writePath);
     if (!slot.movie->ok()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
-    SwfWriter writer(static_cast<int32_t>(slot.job.width), static_cast<int32_t>(slot.job.height), frameRate_,
-                     kMovieVersion);
-    ConversionResult result =
-        StartResult(StartMovie(writer, slot.movie->path(), settings_.controlFilePath, 1, frames_), moviePath);
-    if (result.ok() && !MovieFits(writer.BytesWritten(), CertainImageBytes(slot.job.bitmap, frames_))) {
+    // The stage: as given, else the image's own size.
+    const uint32_t stageWidth = StageGiven() ? settings_.stageWidth : slot.job.width;
+    const uint32_t stageHeight = StageGiven() ? settings_.stageHeight : slot.job.height;
+    SwfWriter writer(static_cast<int32_t>(stageWidth), static_cast<int32_t>(stageHeight), frameRate_, kMovieVersion);
+    ConversionResult result = StartResult(StartMovie(writer, slot.movie->path(), settings_.controlFilePath, 1,
+                                                     frames_[index], settings_.backgroundColor),
+                                          moviePath);
+    if (result.ok() && !MovieFits(writer.BytesWritten(), CertainImageBytes(slot.job.bitmap, frames_[index]))) {
       result = TooLarge(moviePath);
     }
     if (result.ok()) {
       // A new movie's depth 1 is empty: no RemoveObject2 before its only image.
-      WriteImageFrames(writer, slot.job.bitmap, slot.job.width, slot.job.height, false, frames_);
+      WriteImageFrames(writer, slot.job.bitmap, FramesOf(index));
       if (!MovieFits(writer.BytesWritten(), 0)) {
         result = TooLarge(moviePath);
       } else if (!FinishMovie(writer)) {
@@ -315,13 +416,15 @@ class ConversionRun {
   const ConversionCallbacks& callbacks_;
   const std::vector<PlannedMovie> movies_;  // one, or one per input in batch mode
   const CancellationCheck cancellation_;
-  const uint32_t frames_;
+  const std::vector<uint32_t> frames_;  // of each image
+  const uint32_t fadeFrames_;            // of each fade; 0 without fades
   const int32_t frameRate_;
   const std::string batchFolder_;  // batch mode: outputPath ending in a separator
   bool folderCreated_ = false;
   std::vector<std::string> createdFolders_;  // top down
   bool writesAllowed_ = false;
 
+  FirstImageSize firstImageSize_;  // before the pipeline: its workers wait on it
   std::vector<ImageSlot> slots_;
   std::optional<ImagePipeline> pipeline_;  // after slots_: its workers use them
   std::unique_ptr<SwfWriter> writer_;      // single-movie mode

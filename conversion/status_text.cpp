@@ -43,6 +43,14 @@ constexpr std::array kStatusTexts{
     StatusEntry{Status::kCannotWriteOutput, "Cannot write output file %s!"},
     StatusEntry{Status::kControlPathTooLong, "The control file path is too long."},
     StatusEntry{Status::kMovieTooLarge, "The movie %s would be larger than a SWF file can be (%s bytes)!"},
+    StatusEntry{Status::kStageOutOfRange, "Please enter a stage size as WIDTHxHEIGHT, each side from %s to %s pixels."},
+    StatusEntry{Status::kUnknownFit, "Please choose a fit of none, contain or cover."},
+    StatusEntry{Status::kBackgroundOutOfRange, "Please enter a background colour as six hexadecimal digits RRGGBB."},
+    StatusEntry{Status::kFadeOutOfRange, "Please enter a fade time between %s and %s seconds."},
+    StatusEntry{Status::kImageDelaysMismatch, "Display times were given for %s images, but there are %s."},
+    StatusEntry{Status::kFadeInWithoutFade, "A fade-in needs a fade time above 0."},
+    StatusEntry{Status::kSlideShowOnly, "Fades and stopping on the last image are for slide shows, not for batch mode."},
+    StatusEntry{Status::kFadeTooLong, "The fade (%s s) is longer than the display time of image %s (%s s)."},
 };
 
 constexpr bool TableInEnumOrder() {
@@ -69,6 +77,8 @@ std::pair<std::string, std::string> RangeOf(Status status) {
       return {LimitText(kMinFramesPerSecond), LimitText(kMaxFramesPerSecond)};
     case Status::kJobsOutOfRange: return {LimitText(kMinJobs), LimitText(kMaxJobs)};
     case Status::kMaxPixelsOutOfRange: return {std::to_string(kMinMaxPixels), std::to_string(kMaxMaxPixels)};
+    case Status::kStageOutOfRange: return {LimitText(kMinStageSide), LimitText(kMaxStageSide)};
+    case Status::kFadeOutOfRange: return {LimitText(kMinFadeSeconds), LimitText(kMaxFadeSeconds)};
     default: return {};
   }
 }

@@ -17,6 +17,8 @@ bool SwfWriter::ActionPushString(std::string_view text) {
 
 void SwfWriter::ActionSetVariable() { WriteByte(kActionSetVariable); }
 
+void SwfWriter::ActionStop() { WriteByte(kActionStop); }
+
 void SwfWriter::EndDoAction() {
   WriteByte(kActionEndFlag);
   EndTag();

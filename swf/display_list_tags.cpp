@@ -17,6 +17,38 @@ void SwfWriter::PlaceObject(int32_t characterId, int32_t depth) {
   WriteByte(0);           // Matrix: identity (HasScale 0, HasRotate 0, NTranslateBits 0)
 }
 
+void SwfWriter::PlaceObject(int32_t characterId, int32_t depth, int32_t x, int32_t y) {
+  BeginShortTag(kTagPlaceObject);
+  WriteU16(characterId);  // CharacterId
+  WriteU16(depth);        // Depth
+  WriteMatrixScale(1, 1);  // Matrix: a translation only
+  WriteMatrixRotate(0, 0);
+  WriteMatrixTranslate(x, y);
+  AlignToByte();
+  EndShortTag();
+}
+
+void SwfWriter::PlaceObject2(const PlaceObject2Fields& fields) {
+  const bool hasCharacter = fields.characterId > 0;
+  uint8_t flags = 0;  // no clip actions, clip depth, name or ratio
+  if (fields.hasColorTransform) flags |= kPlaceFlagHasColorTransform;
+  if (fields.hasMatrix) flags |= kPlaceFlagHasMatrix;
+  if (hasCharacter) flags |= kPlaceFlagHasCharacter;
+  if (fields.move) flags |= kPlaceFlagMove;
+  BeginShortTag(kTagPlaceObject2);
+  WriteByte(flags);
+  WriteU16(fields.depth);  // Depth
+  if (hasCharacter) WriteU16(fields.characterId);  // CharacterId
+  if (fields.hasMatrix) {  // Matrix
+    WriteMatrixScale(1, 1);
+    WriteMatrixRotate(0, 0);
+    WriteMatrixTranslate(fields.translateX, fields.translateY);
+    AlignToByte();
+  }
+  if (fields.hasColorTransform) WriteColorTransformWithAlpha(fields.colorTransform);  // ColorTransform
+  EndShortTag();
+}
+
 void SwfWriter::RemoveDepth(int32_t depth) {
   WriteU16(TagHeaderWord(kTagRemoveObject2, 2));
   WriteU16(depth);  // Depth

@@ -2,6 +2,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 
 #include "swf/swf_codes.h"
@@ -18,6 +19,10 @@ constexpr int64_t kMinRectTwips = -(int64_t{1} << (kMaxSignedFieldBits - 1));
 constexpr int kMaxEdgeBits = 17;
 constexpr int64_t kMaxEdgeDelta = (int64_t{1} << (kMaxEdgeBits - 1)) - 1;
 constexpr int kMinEdgeBits = 2;
+// CXFORMWITHALPHA terms are SB[Nbits] with Nbits in a 4-bit field, so at most 15 bits.
+constexpr int kMaxColorTermBits = 15;
+constexpr int32_t kMaxColorTerm = (1 << (kMaxColorTermBits - 1)) - 1;
+constexpr int32_t kMinColorTerm = -(1 << (kMaxColorTermBits - 1));
 // 16.16 fixed point for scale and skew factors.
 constexpr double kFixedOne = 65536.0;
 constexpr int32_t kFixedOneInt = 65536;
@@ -145,6 +150,29 @@ void SwfWriter::WriteEdgeRecord(int32_t dx, int32_t dy) {
     WriteBits(dx, bits);  // DeltaX
     WriteBits(dy, bits);  // DeltaY
   }
+}
+
+void SwfWriter::WriteColorTransformWithAlpha(const ColorTransform& transform) {
+  const int32_t mult[4] = {transform.redMult, transform.greenMult, transform.blueMult, transform.alphaMult};
+  const int32_t add[4] = {transform.redAdd, transform.greenAdd, transform.blueAdd, transform.alphaAdd};
+  const bool hasMult = std::any_of(std::begin(mult), std::end(mult), [](int32_t m) { return m != ColorTransform::kOne; });
+  const bool hasAdd = std::any_of(std::begin(add), std::end(add), [](int32_t a) { return a != 0; });
+  int32_t terms[8];
+  int count = 0;
+  if (hasMult) {
+    for (int32_t m : mult) terms[count++] = std::clamp(m, kMinColorTerm, kMaxColorTerm);
+  }
+  if (hasAdd) {
+    for (int32_t a : add) terms[count++] = std::clamp(a, kMinColorTerm, kMaxColorTerm);
+  }
+  int nbits = 0;
+  for (int i = 0; i < count; ++i) nbits = std::max(nbits, SignedBitCount(terms[i]));
+  WriteBits(hasAdd ? 1 : 0, 1);   // HasAddTerms
+  WriteBits(hasMult ? 1 : 0, 1);  // HasMultTerms
+  WriteBits(nbits, 4);            // Nbits
+  // Red, green, blue and alpha multiply terms, then the four add terms.
+  for (int i = 0; i < count; ++i) WriteBits(terms[i], nbits);
+  AlignToByte();
 }
 
 }  // namespace lumapress

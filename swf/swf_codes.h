@@ -13,6 +13,7 @@ inline constexpr int32_t kTagSetBackgroundColor = 9;
 inline constexpr int32_t kTagDoAction = 12;
 inline constexpr int32_t kTagDefineBitsLossless = 20;
 inline constexpr int32_t kTagDefineBitsJpeg2 = 21;
+inline constexpr int32_t kTagPlaceObject2 = 26;
 inline constexpr int32_t kTagRemoveObject2 = 28;
 inline constexpr int32_t kTagDefineBitsJpeg3 = 35;
 inline constexpr int32_t kTagDefineBitsLossless2 = 36;
@@ -31,6 +32,7 @@ constexpr int32_t TagHeaderWord(int32_t code, int32_t lengthOrMarker) {
 
 // Action codes inside DoAction bodies. Codes of 0x80 and above carry a UI16 length.
 inline constexpr uint8_t kActionEndFlag = 0x00;
+inline constexpr uint8_t kActionStop = 0x07;
 inline constexpr uint8_t kActionGetVariable = 0x1C;
 inline constexpr uint8_t kActionSetVariable = 0x1D;
 inline constexpr uint8_t kActionPush = 0x96;
@@ -44,6 +46,12 @@ inline constexpr uint8_t kGetUrl2LoadMovieIntoTarget = 0x40;
 
 // FillStyleType of a clipped bitmap fill.
 inline constexpr uint8_t kFillClippedBitmap = 0x41;
+
+// PlaceObject2 flags, in the order of the flags byte (PlaceFlagHasClipActions first).
+inline constexpr uint8_t kPlaceFlagHasColorTransform = 0x08;
+inline constexpr uint8_t kPlaceFlagHasMatrix = 0x04;
+inline constexpr uint8_t kPlaceFlagHasCharacter = 0x02;
+inline constexpr uint8_t kPlaceFlagMove = 0x01;
 
 // Stage and shape coordinates are in twips.
 inline constexpr int32_t kTwipsPerPixel = 20;

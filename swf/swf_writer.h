@@ -12,6 +12,34 @@ namespace lumapress {
 
 struct BitmapTag;  // swf/bitmap_tags.h
 
+// A CXFORMWITHALPHA: each channel is multiplied by its term (8.8 fixed point, 256 = 1.0), then
+// its add term is added. The identity leaves a character as it is.
+struct ColorTransform {
+  static constexpr int32_t kOne = 256;
+  int32_t redMult = kOne, greenMult = kOne, blueMult = kOne, alphaMult = kOne;
+  int32_t redAdd = 0, greenAdd = 0, blueAdd = 0, alphaAdd = 0;
+
+  // The character drawn at `alphaMult` / 256 of its opacity, colours unchanged.
+  static ColorTransform Alpha(int32_t alphaMult) {
+    ColorTransform transform;
+    transform.alphaMult = alphaMult;
+    return transform;
+  }
+};
+
+// What one PlaceObject2 states. A new placement (not `move`) puts `characterId` on an empty
+// depth; a move changes the character already there, and what it leaves out stays as it was.
+struct PlaceObject2Fields {
+  int32_t depth = 1;
+  bool move = false;         // PlaceFlagMove
+  int32_t characterId = 0;   // PlaceFlagHasCharacter when above 0
+  bool hasMatrix = false;    // PlaceFlagHasMatrix: a translation by (translateX, translateY)
+  int32_t translateX = 0;    // twips
+  int32_t translateY = 0;
+  bool hasColorTransform = false;  // PlaceFlagHasColorTransform
+  ColorTransform colorTransform;
+};
+
 // Writes one uncompressed SWF movie ("FWS"): the header, tags in short and long form with their
 // lengths patched afterwards, and the geometry, display-list, action and sprite tags a slide show
 // needs. One writer per movie: construct, OpenMovie, write tags, Finish.
@@ -77,12 +105,20 @@ class SwfWriter : public SwfBitStream {
   // Straight edge by (dx, dy) twips; nothing for a zero edge; several records of the same
   // direction when one record's 17-bit deltas cannot hold it.
   void WriteStraightEdge(double dx, double dy);
+  // CXFORMWITHALPHA: the multiply terms unless all are 1.0, the add terms unless all are 0,
+  // each clamped to what a 15-bit field holds; aligns at its end.
+  void WriteColorTransformWithAlpha(const ColorTransform& transform);
 
   // --- Display-list and action tags ---
 
   void SetBackgroundColor(int32_t red, int32_t green, int32_t blue);
   // PlaceObject with an identity matrix.
   void PlaceObject(int32_t characterId, int32_t depth);
+  // PlaceObject whose matrix moves the character by (x, y) twips; the identity's 7 bytes when
+  // both are 0.
+  void PlaceObject(int32_t characterId, int32_t depth, int32_t x, int32_t y);
+  // PlaceObject2 with the fields given.
+  void PlaceObject2(const PlaceObject2Fields& fields);
   // RemoveObject2.
   void RemoveDepth(int32_t depth);
   void ShowFrame();
@@ -94,6 +130,8 @@ class SwfWriter : public SwfBitStream {
   // kMaxPushStringBytes.
   bool ActionPushString(std::string_view text);
   void ActionSetVariable();
+  // ActionStop: the timeline stays on the current frame.
+  void ActionStop();
   void EndDoAction();
 
   // --- Control-file loader sprite ---

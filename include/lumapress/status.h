@@ -44,6 +44,15 @@ enum class Status : int {
   kCannotWriteOutput,
   kControlPathTooLong,
   kMovieTooLarge,
+  // Slide-show settings, checked with the other settings.
+  kStageOutOfRange,
+  kUnknownFit,
+  kBackgroundOutOfRange,
+  kFadeOutOfRange,
+  kImageDelaysMismatch,  // display times given for some inputs but not one entry per input
+  kFadeInWithoutFade,
+  kSlideShowOnly,        // fades or a stop at the end in batch mode
+  kFadeTooLong,          // a fade longer than an image it joins is shown
 };
 
 // The status's fixed text. "%s" marks where a value (a path, a number) goes, in order.

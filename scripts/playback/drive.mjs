@@ -2,7 +2,9 @@
 // Usage: node drive.mjs TOOLS_DIR BASE_URL PLAN.json OUT_DIR
 //   TOOLS_DIR  folder whose node_modules holds playwright-core
 //   BASE_URL   http server root that serves player.html, pixels.js, ruffle/, the movies and PNGs
-//   PLAN.json  [{name, swf, kind: "lossless"|"jpeg", slides: [[png url, ...], ...]}, ...]
+//   PLAN.json  [{name, swf, kind: "lossless"|"jpeg"|"fitted"|"fade", slides: [[layer, ...], ...],
+//               noLoop: true when the movie stops on its last slide}, ...]; a layer is a PNG
+//               URL or [URL, opacity]
 //   OUT_DIR    screenshots and the console log of each movie go here
 //   PLAYBACK_RENDERERS  Ruffle renderers to play each movie with, comma-separated
 //                       (default wgpu-webgl, the one Chromium gets; "canvas" is the 2D fallback)
@@ -17,9 +19,15 @@ const plan = JSON.parse(readFileSync(planPath, "utf8"));
 
 // Per channel, stage pixels against the source image over white. Lossless bitmaps may be off by
 // the premultiplication (alpha/256) and the blend's rounding; JPEG quality 50 by its losses.
+// Fitted images are compared with ImageMagick's Lanczos resize of the source, another
+// implementation of the same kernel with its own rounding and edge handling: hard edges ring
+// differently. A fade's frames are compared with the browser's blend of the two pictures at the
+// fade's opacity; the player's alpha multiplier is that opacity to the nearest 1/256.
 const kTolerance = {
   lossless: { mean: 1.0, p99: 3, max: 6 },
   jpeg: { mean: 6.0, p99: 40, max: 255 },
+  fitted: { mean: 3.0, p99: 12, max: 32 },
+  fade: { mean: 1.5, p99: 4, max: 8 },
 };
 const kLoadTimeoutMs = 30000;
 const kShotPauseMs = 60;      // between screenshots, to leave CPU to others
@@ -140,14 +148,29 @@ async function CheckMovie(browser, movie, renderer) {
   });
   // Each slide must follow the one before it. Screenshots can be further apart than a slide's
   // display time on a busy machine; a slide skipped over such a gap is not held against the movie.
+  // A movie that does not loop never goes back: once on its last slide it stays there.
+  const lastSlide = movie.slides.length - 1;
   for (let i = 1; i < sequence.length; ++i) {
     const [before, after] = [sequence[i - 1], sequence[i]];
     const next = (before.index + 1) % movie.slides.length;
     const gap = after.first - before.last;
+    if (movie.noLoop && after.index <= before.index) {
+      problems.push(`slide ${before.index + 1} was followed by slide ${after.index + 1}: the movie went on`);
+      break;
+    }
     if (after.index !== next && gap < slideSeconds) {
       problems.push(`slide ${before.index + 1} was followed by slide ${after.index + 1} ` +
                     `within ${gap.toFixed(2)} s`);
       break;
+    }
+  }
+  if (movie.noLoop) {
+    const end = (Date.now() - started) / 1000;
+    const final = sequence.at(-1);
+    // Watching lasts two passes: the last slide must hold for the whole second one.
+    if (!final || final.index !== lastSlide || final.last - final.first < (kPasses - 1) * loopSeconds) {
+      problems.push(`the last slide did not stay after the end (last run: slide ${final ? final.index + 1 : "none"}, ` +
+                    `${final ? (final.last - final.first).toFixed(2) : 0} s, watched until ${end.toFixed(2)} s)`);
     }
   }
   if (unmatched > 0) problems.push(`${unmatched} of ${shots} screenshots match no slide`);

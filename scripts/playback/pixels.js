@@ -8,16 +8,23 @@ async function LoadImage(url) {
   return image;
 }
 
-// The layers drawn in order over white, as ImageData of the first layer's size.
-async function ComposeOverWhite(layerUrls) {
-  const images = await Promise.all(layerUrls.map(LoadImage));
+// The layers drawn in order over white, as ImageData of the first layer's size. A layer is a
+// URL, or [URL, opacity] for one drawn partly transparent (a picture in the middle of a fade).
+async function ComposeOverWhite(layers) {
+  const urls = layers.map((layer) => (Array.isArray(layer) ? layer[0] : layer));
+  const opacities = layers.map((layer) => (Array.isArray(layer) ? layer[1] : 1));
+  const images = await Promise.all(urls.map(LoadImage));
   const canvas = document.createElement("canvas");
   canvas.width = images[0].naturalWidth;
   canvas.height = images[0].naturalHeight;
   const context = canvas.getContext("2d");
   context.fillStyle = "#ffffff";
   context.fillRect(0, 0, canvas.width, canvas.height);
-  for (const image of images) context.drawImage(image, 0, 0);
+  images.forEach((image, i) => {
+    context.globalAlpha = opacities[i];
+    context.drawImage(image, 0, 0);
+  });
+  context.globalAlpha = 1;
   return context.getImageData(0, 0, canvas.width, canvas.height);
 }
 

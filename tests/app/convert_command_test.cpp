@@ -83,6 +83,85 @@ TEST(ConvertCommand, SettingsTheLibraryRefusesNeverReachTheRun) {
             std::vector<std::string>{"These settings make a movie of 76503 frames; a movie holds at most 65535."});
 }
 
+TEST(ConvertCommand, SlideShowFieldsReachTheSettings) {
+  RecordingUser user;
+  DialogFields fields = Fields("/out/show.swf");
+  fields.delay = "2";
+  fields.stageSize = "1280x720";
+  fields.fit = "contain";
+  fields.background = "102030";
+  fields.fade = "0.75";
+  fields.fadeIn = true;
+  fields.stopOnLastImage = true;
+  const ConvertCheck check = CheckConvert(fields, kTwoImages, user);
+  ASSERT_EQ(check.outcome, ConvertOutcome::Ready) << (user.messages.empty() ? "" : user.messages[0]);
+  EXPECT_TRUE(user.messages.empty());
+  EXPECT_EQ(check.settings.stageWidth, 1280u);
+  EXPECT_EQ(check.settings.stageHeight, 720u);
+  EXPECT_EQ(check.settings.fit, Fit::kContain);
+  EXPECT_EQ(check.settings.backgroundColor, 0x102030u);
+  EXPECT_EQ(check.settings.fadeSeconds, 0.75f);
+  EXPECT_TRUE(check.settings.fadeIn);
+  EXPECT_FALSE(check.settings.loop);
+  EXPECT_TRUE(check.settings.imageDelays.empty()) << "every image shown for the delay";
+}
+
+TEST(ConvertCommand, BatchModeTakesTheStageFitAndBackground) {
+  RecordingUser user;
+  DialogFields fields = Fields("/out/", true);
+  fields.stageSize = "640x480";
+  fields.fit = "cover";
+  fields.background = "000000";
+  const ConvertCheck check = CheckConvert(fields, kTwoImages, user);
+  ASSERT_EQ(check.outcome, ConvertOutcome::Ready);
+  EXPECT_EQ(check.settings.stageWidth, 640u);
+  EXPECT_EQ(check.settings.fit, Fit::kCover);
+  EXPECT_EQ(check.settings.backgroundColor, 0u);
+}
+
+TEST(ConvertCommand, SlideShowSettingsTheLibraryRefusesShowItsMessage) {
+  const struct {
+    const char* what;
+    bool batchMode;
+    const char* fade;
+    bool fadeIn;
+    bool stopOnLastImage;
+    const char* message;
+  } cases[] = {
+      {"batch with a fade", true, "0.5", false, false,
+       "Fades and stopping on the last image are for slide shows, not for batch mode."},
+      {"batch stopping on the last image", true, "0", false, true,
+       "Fades and stopping on the last image are for slide shows, not for batch mode."},
+      {"batch with a fade-in", true, "0", true, false,
+       "Fades and stopping on the last image are for slide shows, not for batch mode."},
+      {"fade-in without a fade", false, "0", true, false, "A fade-in needs a fade time above 0."},
+      {"fade longer than the images are shown", false, "1.5", false, false,
+       "The fade (1.5 s) is longer than the display time of image 2 (1 s)."},
+  };
+  for (const auto& c : cases) {
+    RecordingUser user;
+    DialogFields fields = Fields(c.batchMode ? "/out/" : "/out/show.swf", c.batchMode);
+    fields.fade = c.fade;
+    fields.fadeIn = c.fadeIn;
+    fields.stopOnLastImage = c.stopOnLastImage;
+    const ConvertCheck check = CheckConvert(fields, kTwoImages, user);
+    EXPECT_EQ(check.outcome, ConvertOutcome::Stopped) << c.what;
+    EXPECT_FALSE(check.invalidField) << c.what;
+    EXPECT_EQ(user.messages, std::vector<std::string>{c.message}) << c.what;
+  }
+}
+
+TEST(ConvertCommand, ABadSlideShowFieldFocusesItWithTheLibrarysMessage) {
+  RecordingUser user;
+  DialogFields fields = Fields("/out/show.swf");
+  fields.background = "12345G";
+  const ConvertCheck check = CheckConvert(fields, kTwoImages, user);
+  EXPECT_EQ(check.outcome, ConvertOutcome::InvalidField);
+  EXPECT_EQ(check.invalidField, Field::Background);
+  EXPECT_EQ(user.messages, std::vector<std::string>{
+                               "Please enter a background colour as six hexadecimal digits RRGGBB."});
+}
+
 TEST(ConvertCommand, TheRunsEndIsToldUnlessTheUserAlreadyKnows) {
   const struct {
     ConversionResult result;

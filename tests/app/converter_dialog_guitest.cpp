@@ -3,6 +3,8 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/clrpicker.h>
 #include <wx/filedlg.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
@@ -159,10 +161,11 @@ class ConverterDialogTest : public testing::Test {
             dialog_->FindWindow(kDownId)->IsEnabled()};
   }
   // The controls a person edits or starts a run with.
-  static constexpr int kSettingIds[] = {kInputListId,   kAddId,           kDelayId,
-                                        kQualityId,     kControlFileId,   kControlFileBrowseId,
-                                        kFramesPerSecondId, kSmallestId, kBatchModeId, kOutputPathId,
-                                        kOutputBrowseId, wxID_OK};
+  static constexpr int kSettingIds[] = {
+      kInputListId,  kAddId,        kDelayId,   kQualityId,          kControlFileId,
+      kControlFileBrowseId, kFramesPerSecondId, kSmallestId, kBatchModeId, kOutputPathId,
+      kOutputBrowseId, kStageSizeId, kFitId,   kBackgroundId,       kBackgroundPickerId,
+      kFadeId,       kFadeInId,     kStopOnLastImageId, wxID_OK};
   // Each setting's id and whether it is enabled now.
   std::vector<std::pair<int, bool>> SettingsEnabled() {
     dialog_->UpdateWindowUI(wxUPDATE_UI_RECURSE);
@@ -207,6 +210,17 @@ TEST_F(ConverterDialogTest, StartsWithTheDefaults) {
   EXPECT_EQ(Edit(kOutputPathId)->GetValue(), "");
   EXPECT_EQ(Edit(kControlFileId)->GetValue(), "");
   EXPECT_FALSE(Control<wxCheckBox>(kBatchModeId)->IsChecked());
+  EXPECT_EQ(Edit(kStageSizeId)->GetValue(), "") << "the first image's size";
+  wxChoice* fit = Control<wxChoice>(kFitId);
+  std::vector<std::string> fits;
+  for (const wxString& name : fit->GetStrings()) fits.push_back(name.utf8_string());
+  EXPECT_EQ(fits, (std::vector<std::string>{"none", "contain", "cover"}));
+  EXPECT_EQ(fit->GetStringSelection(), "none");
+  EXPECT_EQ(Edit(kBackgroundId)->GetValue(), "FFFFFF");
+  EXPECT_EQ(Control<wxColourPickerCtrl>(kBackgroundPickerId)->GetColour(), *wxWHITE);
+  EXPECT_EQ(Edit(kFadeId)->GetValue(), "0");
+  EXPECT_FALSE(Control<wxCheckBox>(kFadeInId)->IsChecked());
+  EXPECT_FALSE(Control<wxCheckBox>(kStopOnLastImageId)->IsChecked());
   EXPECT_EQ(List()->GetItemCount(), 0);
   EXPECT_EQ(dialog_->GetTitle(), "Lumapress 1.2 by https://lumapress.example/");
   EXPECT_EQ(Enabled(), (std::vector<bool>{false, false, false}));
@@ -336,6 +350,45 @@ TEST_F(ConverterDialogTest, ConvertChecksComeInOrder) {
   EXPECT_EQ(runs_, 0);
 }
 
+TEST_F(ConverterDialogTest, TheColourPickerAndTheBackgroundTextFollowEachOther) {
+  auto* picker = Control<wxColourPickerCtrl>(kBackgroundPickerId);
+  wxTextCtrl* background = Edit(kBackgroundId);
+  background->SetValue("#0a80Ff");  // typed, so the text event is sent
+  EXPECT_EQ(picker->GetColour(), wxColour(0x0A, 0x80, 0xFF));
+  background->SetValue("0a80F");  // not yet a colour: the picker keeps the last one
+  EXPECT_EQ(picker->GetColour(), wxColour(0x0A, 0x80, 0xFF));
+  EXPECT_EQ(background->GetValue(), "0a80F") << "the text is left as typed";
+
+  picker->SetColour(wxColour(0x12, 0x00, 0xEF));
+  wxColourPickerEvent picked(picker, kBackgroundPickerId, picker->GetColour());
+  picker->GetEventHandler()->ProcessEvent(picked);
+  EXPECT_EQ(background->GetValue(), "1200EF");
+}
+
+TEST_F(ConverterDialogTest, SlideShowSettingsAreCheckedByTheLibraryWhenConvertIsPressed) {
+  AddThree();
+  Edit(kOutputPathId)->ChangeValue("/out/show.swf");
+  Edit(kStageSizeId)->ChangeValue("9000x10");
+  wxTEST_DIALOG(Click(wxID_OK), ExpectMessage("Please enter a stage size as WIDTHxHEIGHT, each "
+                                              "side from 1 to 8191 pixels."));
+  EXPECT_EQ(wxWindow::FindFocus(), Edit(kStageSizeId)) << "the field to correct has the focus";
+  Edit(kStageSizeId)->ChangeValue("");
+
+  Edit(kFadeId)->ChangeValue("-1");
+  wxTEST_DIALOG(Click(wxID_OK), ExpectMessage("Please enter a fade time between 0 and 100 seconds."));
+  EXPECT_EQ(wxWindow::FindFocus(), Edit(kFadeId));
+
+  Edit(kFadeId)->ChangeValue("0.5");
+  SetBatchMode(true);
+  wxTEST_DIALOG(Click(wxID_OK), ExpectMessage("Fades and stopping on the last image are for slide "
+                                              "shows, not for batch mode."));
+  Edit(kFadeId)->ChangeValue("0");
+  Control<wxCheckBox>(kStopOnLastImageId)->SetValue(true);
+  wxTEST_DIALOG(Click(wxID_OK), ExpectMessage("Fades and stopping on the last image are for slide "
+                                              "shows, not for batch mode."));
+  EXPECT_EQ(runs_, 0);
+}
+
 TEST_F(ConverterDialogTest, SuccessfulConvertPassesTheSettingsAndReports) {
   AddThree();
   Edit(kOutputPathId)->ChangeValue("/out/show.swf");
@@ -345,6 +398,12 @@ TEST_F(ConverterDialogTest, SuccessfulConvertPassesTheSettingsAndReports) {
   Edit(kControlFileId)->ChangeValue("/swf/control.swf");
   EXPECT_FALSE(Control<wxCheckBox>(kSmallestId)->IsChecked()) << "the default effort";
   Control<wxCheckBox>(kSmallestId)->SetValue(true);
+  Edit(kStageSizeId)->ChangeValue("800x600");
+  Control<wxChoice>(kFitId)->SetStringSelection("contain");
+  Edit(kBackgroundId)->ChangeValue("#336699");
+  Edit(kFadeId)->ChangeValue("0.25");
+  Control<wxCheckBox>(kFadeInId)->SetValue(true);
+  Control<wxCheckBox>(kStopOnLastImageId)->SetValue(true);
   wxTEST_DIALOG(
       {
         Click(wxID_OK);
@@ -360,6 +419,13 @@ TEST_F(ConverterDialogTest, SuccessfulConvertPassesTheSettingsAndReports) {
   EXPECT_EQ(settings_.framesPerSecond, 24.0f);
   EXPECT_FALSE(settings_.batchMode);
   EXPECT_TRUE(settings_.smallest);
+  EXPECT_EQ(settings_.stageWidth, 800u);
+  EXPECT_EQ(settings_.stageHeight, 600u);
+  EXPECT_EQ(settings_.fit, Fit::kContain);
+  EXPECT_EQ(settings_.backgroundColor, 0x336699u);
+  EXPECT_EQ(settings_.fadeSeconds, 0.25f);
+  EXPECT_TRUE(settings_.fadeIn);
+  EXPECT_FALSE(settings_.loop);
   EXPECT_GE(settings_.jobs, 1u);
   EXPECT_EQ(ListTexts().size(), 3u) << "the list is unchanged";
 
@@ -386,7 +452,9 @@ TEST_F(ConverterDialogTest, ControlsKeepTheirIdsAndTabOrder) {
   EXPECT_EQ(order, (std::vector<int>{kBannerId, kInputListId, kAddId, kRemoveId, kUpId, kDownId,
                                      kDelayId, kQualityId, kControlFileId, kControlFileBrowseId,
                                      kFramesPerSecondId, kSmallestId, kBatchModeId, kOutputPathId,
-                                     kOutputBrowseId, wxID_OK, wxID_CANCEL, kProgressImageId,
+                                     kOutputBrowseId, kStageSizeId, kFitId, kBackgroundId,
+                                     kBackgroundPickerId, kFadeId, kFadeInId, kStopOnLastImageId,
+                                     wxID_OK, wxID_CANCEL, kProgressImageId,
                                      kProgressBarId, kStopRunId, kProgressElapsedId,
                                      kProgressRemainingId}));
   EXPECT_EQ(Label(wxID_OK), "Convert");

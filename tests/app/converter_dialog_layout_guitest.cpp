@@ -136,6 +136,26 @@ TEST_F(ConverterDialogLayoutTest, TheProgressFitsInTheSmallestWindow) {
   ExpectControlsFit();
 }
 
+TEST_F(ConverterDialogLayoutTest, TheSlideShowGroupSitsBelowTheOtherSettings) {
+  ResizeTo(dialog_->GetMinSize());
+  wxWindow* group = Find(kStageSizeId)->GetParent();
+  for (int id : {kFitId, kBackgroundId, kBackgroundPickerId, kFadeId, kFadeInId, kStopOnLastImageId}) {
+    EXPECT_EQ(Find(id)->GetParent(), group) << id << " in the group";
+  }
+  // (GTK puts a group box's own rectangle below its title, so the controls are compared.)
+  const wxRect output = ClientRect(Find(kOutputPathId)->GetParent());
+  EXPECT_EQ(ClientRect(group).x, output.x) << "in the settings column";
+  EXPECT_EQ(ClientRect(group).width, output.width);
+  EXPECT_GT(ClientRect(Find(kStageSizeId)).y, ClientRect(Find(kOutputPathId)).GetBottom())
+      << "below the output group";
+  EXPECT_LT(ClientRect(Find(kStopOnLastImageId)).GetBottom(), ClientRect(Find(wxID_OK)).y)
+      << "above Convert";
+  // The number fields of every group line up.
+  for (int id : {kStageSizeId, kBackgroundId, kFadeId}) {
+    EXPECT_EQ(ClientRect(Find(id)).x, ClientRect(Find(kDelayId)).x) << id;
+  }
+}
+
 TEST_F(ConverterDialogLayoutTest, TheFirstSizeFitsTheScreen) {
   const wxRect screen = wxDisplay(dialog_).GetClientArea();
   EXPECT_LE(dialog_->GetSize().x, screen.width);

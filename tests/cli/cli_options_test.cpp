@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,65 @@ TEST(CliOptions, EveryOptionReachesTheSettings) {
   EXPECT_TRUE(o.createFolder);
   EXPECT_TRUE(o.quiet);
   EXPECT_EQ(o.inputs.size(), 2u);
+}
+
+TEST(CliOptions, SlideShowOptionsReachTheSettings) {
+  ParsedCommandLine parsed = Parse({"a.png", "b.png", "-o", "m.swf"});
+  ASSERT_TRUE(parsed.options.has_value());
+  const ConversionSettings defaults = parsed.options->settings;
+  EXPECT_EQ(defaults.stageWidth, 0u);
+  EXPECT_EQ(defaults.stageHeight, 0u);
+  EXPECT_EQ(defaults.fit, Fit::kNone);
+  EXPECT_EQ(defaults.backgroundColor, 0xFFFFFFu);
+  EXPECT_EQ(defaults.fadeSeconds, 0.0f);
+  EXPECT_FALSE(defaults.fadeIn);
+  EXPECT_TRUE(defaults.loop);
+  EXPECT_TRUE(defaults.imageDelays.empty());
+
+  parsed = Parse({"a.png", "b.png", "-o", "m.swf", "--stage", "1280x720", "--fit", "cover", "--background", "1a2B3c",
+                  "--fade", "0.5", "--fade-in", "--no-loop"});
+  ASSERT_TRUE(parsed.options.has_value());
+  const ConversionSettings& s = parsed.options->settings;
+  EXPECT_EQ(s.stageWidth, 1280u);
+  EXPECT_EQ(s.stageHeight, 720u);
+  EXPECT_EQ(s.fit, Fit::kCover);
+  EXPECT_EQ(s.backgroundColor, 0x1A2B3Cu);
+  EXPECT_EQ(s.fadeSeconds, 0.5f);
+  EXPECT_TRUE(s.fadeIn);
+  EXPECT_FALSE(s.loop);
+  EXPECT_FALSE(CheckOptions(*parsed.options).has_value());
+}
+
+TEST(CliOptions, ListLinesCarryTheirImagesDisplayTimes) {
+  test::TempFolder folder;
+  const std::string list = folder.path() + "/list.txt";
+  std::ofstream(list) << "b.png\t2.5\nc.png\n";
+  ParsedCommandLine parsed = Parse({"a.png", "--inputs-from", list.c_str(), "-o", "m.swf", "-d", "3"});
+  ASSERT_TRUE(parsed.options.has_value());
+  EXPECT_EQ(parsed.options->settings.imageDelays, (std::vector<std::optional<float>>{std::nullopt, 2.5f, std::nullopt}));
+  EXPECT_EQ(ImageDelay(parsed.options->settings, 0), 3.0f);
+  EXPECT_EQ(ImageDelay(parsed.options->settings, 1), 2.5f);
+
+  // A fade longer than a list line's time.
+  parsed = Parse({"a.png", "--inputs-from", list.c_str(), "-o", "m.swf", "--fade", "2.75"});
+  ASSERT_TRUE(parsed.options.has_value());
+  EXPECT_EQ(CheckOptions(*parsed.options).value_or("(none)"),
+            "--fade: The fade (2.75 s) is longer than the display time of image 1 (1 s).");
+}
+
+TEST(CliOptions, BadSlideShowTextsAreUsageErrors) {
+  test::TempFolder folder;
+  const std::string list = folder.path() + "/list.txt";
+  std::ofstream(list) << "b.png\t2.5\n# c\nc.png\t-1\n";
+  const std::vector<std::vector<const char*>> cases = {
+      {"--stage", "0x10"}, {"--stage", "9000x10"}, {"--stage", "12"}, {"--fit", "bogus"},
+      {"--background", "12345G"}, {"--background", "FFF"}, {"--inputs-from", list.c_str()}};
+  for (std::vector<const char*> args : cases) {
+    args.insert(args.begin(), {"a.png", "-o", "m.swf"});
+    const ParsedCommandLine parsed = Parse(args);
+    EXPECT_FALSE(parsed.options.has_value()) << args[3] << " " << args[4];
+    EXPECT_EQ(parsed.exitStatus, kExitUsage) << args[3] << " " << args[4];
+  }
 }
 
 TEST(CliOptions, JobCountsOutOfRangeStayOutOfRange) {
@@ -119,6 +179,17 @@ TEST(CliOptions, ChecksRunInConvertsOrder) {
       {"no output file", {"a.png"}, "-o/--output: Please select an output file first."},
       {"no output folder", {"a.png", "-b"}, "-o/--output: Please select an output folder first."},
       {"edges of the ranges", {"a.png", "-o", "m", "-d", "0.01", "-q", "0", "-r", "255"}, nullptr},
+      {"negative fade", {"a.png", "-o", "m", "--fade", "-1"}, "--fade: Please enter a fade time between 0 and 100 seconds."},
+      {"fade longer than the images", {"a.png", "b.png", "-o", "m", "--fade", "1.5"},
+       "--fade: The fade (1.5 s) is longer than the display time of image 2 (1 s)."},
+      {"fade-in without a fade", {"a.png", "-o", "m", "--fade-in"}, "--fade-in: A fade-in needs a fade time above 0."},
+      {"fade in batch mode", {"a.png", "-o", "m", "-b", "--fade", "0.5"},
+       "-b/--batch: Fades and stopping on the last image are for slide shows, not for batch mode."},
+      {"no loop in batch mode", {"a.png", "-o", "m", "-b", "--no-loop"},
+       "-b/--batch: Fades and stopping on the last image are for slide shows, not for batch mode."},
+      {"batch with a stage", {"a.png", "-o", "m", "-b", "--stage", "64x48", "--fit", "contain", "--background", "000000"},
+       nullptr},
+      {"fade as long as the images", {"a.png", "b.png", "-o", "m", "--fade", "1", "--fade-in", "--no-loop"}, nullptr},
   };
   for (const CheckCase& c : cases) {
     const ParsedCommandLine parsed = Parse(c.args);

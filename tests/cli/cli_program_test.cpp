@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "lumapress/settings.h"
 #include "platform/utf8_text.h"
 #include "support/png_maker.h"
 #include "support/swf_reader.h"
@@ -91,7 +92,7 @@ class CliProgramTest : public ::testing::Test {
 struct UsageCase {
   const char* what;
   std::vector<std::string> args;
-  const char* message;
+  std::string message;
 };
 
 TEST_F(CliProgramTest, UsageErrorsExitWithTwo) {
@@ -114,6 +115,52 @@ TEST_F(CliProgramTest, UsageErrorsExitWithTwo) {
   }
   EXPECT_EQ(Run({"--no-such-option"}).status, 2);
   EXPECT_EQ(Run({"-q", "high", "a.png"}).status, 2);
+}
+
+TEST_F(CliProgramTest, BadSlideShowValuesExitWithTwo) {
+  std::ofstream(Path("list.txt")) << "a.png\t2\n# comment\nb.png\t2,5\n";
+  const UsageCase cases[] = {
+      {"stage side 0", {"--stage", "0x10", "a.png", "-o", "m"},
+       "--stage: Please enter a stage size as WIDTHxHEIGHT, each side from 1 to 8191 pixels.\n"},
+      {"stage side too long", {"--stage", "9000x10", "a.png", "-o", "m"},
+       "--stage: Please enter a stage size as WIDTHxHEIGHT, each side from 1 to 8191 pixels.\n"},
+      {"fit", {"--fit", "bogus", "a.png", "-o", "m"}, "--fit: Please choose a fit of none, contain or cover.\n"},
+      {"negative fade", {"--fade", "-1", "a.png", "-o", "m"},
+       "--fade: Please enter a fade time between 0 and 100 seconds.\n"},
+      {"fade longer than a picture", {"--fade", "1.5", "a.png", "b.png", "-o", "m"},
+       "--fade: The fade (1.5 s) is longer than the display time of image 2 (1 s).\n"},
+      {"background", {"--background", "12345G", "a.png", "-o", "m"},
+       "--background: Please enter a background colour as six hexadecimal digits RRGGBB.\n"},
+      {"list line with a bad time", {"--inputs-from", Path("list.txt"), "-o", "m"},
+       Path("list.txt") + ", line 3: display time \"2,5\": Please enter a number between 0.01 and 100.\n"},
+      {"fade in batch mode", {"-b", "--fade", "0.5", "a.png", "-o", "m"},
+       "-b/--batch: Fades and stopping on the last image are for slide shows, not for batch mode.\n"},
+      {"no loop in batch mode", {"-b", "--no-loop", "a.png", "-o", "m"},
+       "-b/--batch: Fades and stopping on the last image are for slide shows, not for batch mode.\n"},
+  };
+  for (const UsageCase& c : cases) {
+    const Outcome outcome = Run(c.args);
+    EXPECT_EQ(outcome.status, 2) << c.what;
+    EXPECT_EQ(outcome.err, c.message) << c.what;
+    EXPECT_EQ(outcome.out, "") << c.what;
+    EXPECT_FALSE(fs::exists(Path("m"))) << c.what;
+  }
+}
+
+TEST_F(CliProgramTest, SlideShowOptionsMakeTheShow) {
+  Png("a.png", 1);
+  Png("b.png", 2);
+  std::ofstream(Path("list.txt")) << Path("a.png") << "\t2\n" << Path("b.png") << "\n";
+  const Outcome outcome = Run({"--stage", "64x48", "--fit", "contain", "--background", "102030", "--fade", "0.5",
+                               "--fade-in", "--no-loop", "--inputs-from", Path("list.txt"), "-o", Path("m.swf")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const SwfMovie movie = ReadSwfFile(Path("m.swf"));
+  EXPECT_EQ(movie.frameSize.xMax, 64 * 20);
+  EXPECT_EQ(movie.frameSize.yMax, 48 * 20);
+  EXPECT_EQ(movie.frameCount, FramesForImage(2.0f, 12.0f) + FramesForImage(1.0f, 12.0f));
+  EXPECT_EQ(movie.TagsWithCode(9)[0]->body, (std::vector<uint8_t>{0x10, 0x20, 0x30}));  // SetBackgroundColor
+  EXPECT_FALSE(movie.TagsWithCode(26).empty());  // PlaceObject2 of the fades
+  EXPECT_EQ(movie.TagsWithCode(12).size(), 1u);  // DoAction with the stop
 }
 
 TEST_F(CliProgramTest, HelpAndVersionExitWithZero) {

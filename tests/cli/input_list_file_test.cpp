@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,49 @@ TEST(InputListFile, ParsesOnePathPerLine) {
   };
   for (const ListCase& c : cases) {
     EXPECT_EQ(ParseInputList(c.text, "l"), c.expected) << c.what;
+  }
+}
+
+TEST(InputListFile, ALineMayEndWithATabAndADisplayTime) {
+  const ListCase cases[] = {
+      {"path and time", "a.png\t2.5\n", {{"a.png", "l", 1, "2.5"}}},
+      {"CR LF after the time", "a.png\t2.5\r\nb.png\r\n", {{"a.png", "l", 1, "2.5"}, {"b.png", "l", 2}}},
+      {"the last tab separates", "a\tb.png\t1\n", {{"a\tb.png", "l", 1, "1"}}},
+      {"an empty time is kept for the check", "a.png\t\n", {{"a.png", "l", 1, ""}}},
+      {"a time that is no number is kept for the check", "a.png\tsoon\n", {{"a.png", "l", 1, "soon"}}},
+  };
+  for (const ListCase& c : cases) {
+    EXPECT_EQ(ParseInputList(c.text, "l"), c.expected) << c.what;
+  }
+}
+
+struct TimesCase {
+  const char* what;
+  std::string text;
+  std::vector<std::optional<float>> times;
+  const char* problem;  // "" when the times are read
+};
+
+TEST(InputListFile, DisplayTimesAreReadByTheLibrarysRules) {
+  const TimesCase cases[] = {
+      {"no times at all", "a.png\nb.png\n", {}, ""},
+      {"some times", "a.png\t2.5\nb.png\nc.png\t 0.25 \n", {2.5f, std::nullopt, 0.25f}, ""},
+      {"edges of the range", "a.png\t0.01\nb.png\t100\n", {0.01f, 100.0f}, ""},
+      {"not a number", "a.png\n\nb.png\tsoon\n",
+       {},
+       "list.txt, line 3: display time \"soon\": Please enter a number between 0.01 and 100."},
+      {"too long", "a.png\t100.5\n",
+       {},
+       "list.txt, line 1: display time \"100.5\": Please enter a number between 0.01 and 100."},
+      {"zero", "a.png\t0\n", {}, "list.txt, line 1: display time \"0\": Please enter a number between 0.01 and 100."},
+      {"empty", "a.png\t\n", {}, "list.txt, line 1: display time \"\": Please enter a number between 0.01 and 100."},
+      {"trailing text", "a.png\t2s\n", {}, "list.txt, line 1: display time \"2s\": Please enter a number between 0.01 and 100."},
+  };
+  for (const TimesCase& c : cases) {
+    std::string problem;
+    const auto entries = ParseInputList(c.text, "list.txt");
+    EXPECT_EQ(EntryDisplayTimes(entries, problem), c.times) << c.what;
+    EXPECT_EQ(problem, c.problem) << c.what;
   }
 }
 

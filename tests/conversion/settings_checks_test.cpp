@@ -93,7 +93,7 @@ TEST(SettingsChecks, MoviesOverTheFrameCountAreRefusedBeforehand) {
 
 TEST(StatusTexts, EveryStatusHasItsOwnText) {
   std::vector<std::string> seen;
-  for (int i = 0; i <= static_cast<int>(Status::kMovieTooLarge); ++i) {
+  for (int i = 0; i <= static_cast<int>(Status::kFadeTooLong); ++i) {
     const std::string text(StatusText(static_cast<Status>(i)));
     EXPECT_FALSE(text.empty()) << i;
     if (text.find("between") == std::string::npos) {  // the range texts share their form

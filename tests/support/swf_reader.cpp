@@ -16,6 +16,8 @@ namespace {
 constexpr uint16_t kCodeShowFrame = 1;
 constexpr uint16_t kCodeDefineSprite = 39;
 constexpr uint8_t kCodeActionPush = 0x96;
+constexpr uint16_t kCodePlaceObject = 4;
+constexpr uint16_t kCodePlaceObject2 = 26;
 
 [[noreturn]] void Fail(const std::string& what) { throw SwfFormatError(what); }
 
@@ -101,6 +103,22 @@ SwfMatrix ReadMatrix(SwfBitReader& reader) {
   matrix.translateX = reader.ReadSB(matrix.translateBits);
   matrix.translateY = reader.ReadSB(matrix.translateBits);
   return matrix;
+}
+
+SwfColorTransform ReadColorTransform(SwfBitReader& reader, bool withAlpha) {
+  SwfColorTransform transform;
+  transform.hasAddTerms = reader.ReadUB(1) != 0;
+  transform.hasMultTerms = reader.ReadUB(1) != 0;
+  transform.nbits = static_cast<int>(reader.ReadUB(4));
+  const int channels = withAlpha ? 4 : 3;
+  if (transform.hasMultTerms) {
+    for (int i = 0; i < channels; ++i) transform.mult[i] = reader.ReadSB(transform.nbits);
+  }
+  if (transform.hasAddTerms) {
+    for (int i = 0; i < channels; ++i) transform.add[i] = reader.ReadSB(transform.nbits);
+  }
+  reader.Align();
+  return transform;
 }
 
 std::vector<SwfTag> ReadTagList(std::span<const uint8_t> bytes, size_t baseOffset) {
@@ -284,6 +302,42 @@ DoActionContents ParseDoAction(std::span<const uint8_t> body) {
   }
   contents.trailingBytes = reader.BytesLeft();
   return contents;
+}
+
+SwfPlacement ParsePlacement(const SwfTag& tag) {
+  SwfBitReader reader(tag.body);
+  SwfPlacement placement;
+  placement.code = tag.code;
+  if (tag.code == kCodePlaceObject) {
+    placement.hasCharacter = true;
+    placement.characterId = reader.ReadU16();
+    placement.depth = reader.ReadU16();
+    placement.hasMatrix = true;
+    placement.matrix = ReadMatrix(reader);
+    reader.Align();
+    if (reader.BytesLeft() > 0) {  // the optional CXFORM fills the rest of the tag
+      placement.hasColorTransform = true;
+      placement.colorTransform = ReadColorTransform(reader, false);
+    }
+  } else if (tag.code == kCodePlaceObject2) {
+    const uint8_t flags = reader.ReadU8();
+    if (flags & 0xF0) Fail("PlaceObject2 with clip actions, clip depth, name or ratio is not expected here");
+    placement.move = (flags & 0x01) != 0;
+    placement.hasCharacter = (flags & 0x02) != 0;
+    placement.hasMatrix = (flags & 0x04) != 0;
+    placement.hasColorTransform = (flags & 0x08) != 0;
+    placement.depth = reader.ReadU16();
+    if (placement.hasCharacter) placement.characterId = reader.ReadU16();
+    if (placement.hasMatrix) {
+      placement.matrix = ReadMatrix(reader);
+      reader.Align();
+    }
+    if (placement.hasColorTransform) placement.colorTransform = ReadColorTransform(reader, true);
+  } else {
+    Fail("not a PlaceObject or PlaceObject2 tag");
+  }
+  placement.trailingBytes = reader.BytesLeft();
+  return placement;
 }
 
 }  // namespace lumapress::test

@@ -61,6 +61,16 @@ struct SwfMatrix {
 };
 SwfMatrix ReadMatrix(SwfBitReader& reader);  // does not align
 
+// CXFORMWITHALPHA (or CXFORM, without the alpha terms): 8.8 multiply terms, then add terms.
+struct SwfColorTransform {
+  bool hasAddTerms = false;
+  bool hasMultTerms = false;
+  int nbits = 0;
+  int32_t mult[4] = {256, 256, 256, 256};  // red, green, blue, alpha
+  int32_t add[4] = {0, 0, 0, 0};
+};
+SwfColorTransform ReadColorTransform(SwfBitReader& reader, bool withAlpha);  // aligns afterwards
+
 struct SwfTag {
   uint16_t code = 0;
   bool longForm = false;   // UI32 length after the header word
@@ -129,5 +139,20 @@ struct DoActionContents {
   size_t trailingBytes = 0;      // body bytes after ActionEndFlag
 };
 DoActionContents ParseDoAction(std::span<const uint8_t> body);
+
+// PlaceObject (4) or PlaceObject2 (26) body.
+struct SwfPlacement {
+  uint16_t code = 0;
+  bool move = false;          // PlaceObject2's PlaceFlagMove
+  bool hasCharacter = false;  // always for PlaceObject
+  uint16_t characterId = 0;
+  uint16_t depth = 0;
+  bool hasMatrix = false;     // always for PlaceObject
+  SwfMatrix matrix;
+  bool hasColorTransform = false;
+  SwfColorTransform colorTransform;
+  size_t trailingBytes = 0;   // body bytes after the last field
+};
+SwfPlacement ParsePlacement(const SwfTag& tag);
 
 }  // namespace lumapress::test

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <utility>
 
+#include "support/swf_timeline.h"
 #include "swf_test_files.h"
 
 namespace lumapress::test {
@@ -17,6 +20,49 @@ TEST(SwfDisplayListTags, TagBytes) {
       {"PlaceObject(2, 1)", [](SwfWriter& w) { w.PlaceObject(2, 1); }, "05 01 02 00 01 00 00"},
       {"PlaceObject(1, 65535)", [](SwfWriter& w) { w.PlaceObject(1, 65535); },
        "05 01 01 00 FF FF 00"},
+      {"PlaceObject(2, 1) at the origin", [](SwfWriter& w) { w.PlaceObject(2, 1, 0, 0); },
+       "05 01 02 00 01 00 00"},
+      {"PlaceObject(3, 1) moved by (200, -100) twips", [](SwfWriter& w) { w.PlaceObject(3, 1, 200, -100); },
+       "08 01 03 00 01 00 12 C8 CE 00"},
+      {"PlaceObject2 of character 3 on depth 2 at half opacity",
+       [](SwfWriter& w) {
+         PlaceObject2Fields fields;
+         fields.depth = 2;
+         fields.characterId = 3;
+         fields.hasColorTransform = true;
+         fields.colorTransform = ColorTransform::Alpha(128);
+         w.PlaceObject2(fields);
+       },
+       "8B 06 0A 02 00 03 00 69 00 40 10 02 00"},
+      {"PlaceObject2 moving depth 2 to a quarter opacity",
+       [](SwfWriter& w) {
+         PlaceObject2Fields fields;
+         fields.depth = 2;
+         fields.move = true;
+         fields.hasColorTransform = true;
+         fields.colorTransform = ColorTransform::Alpha(64);
+         w.PlaceObject2(fields);
+       },
+       "89 06 09 02 00 69 00 40 10 01 00"},
+      {"PlaceObject2 of character 5 on depth 1 moved by (200, -100) twips",
+       [](SwfWriter& w) {
+         PlaceObject2Fields fields;
+         fields.depth = 1;
+         fields.characterId = 5;
+         fields.hasMatrix = true;
+         fields.translateX = 200;
+         fields.translateY = -100;
+         w.PlaceObject2(fields);
+       },
+       "89 06 06 01 00 05 00 12 C8 CE 00"},
+      {"colour transform without terms", [](SwfWriter& w) { w.WriteColorTransformWithAlpha({}); }, "00"},
+      {"colour transform adding -1 to red",
+       [](SwfWriter& w) {
+         ColorTransform darker;
+         darker.redAdd = -1;
+         w.WriteColorTransformWithAlpha(darker);
+       },
+       "8B 00"},
       {"RemoveDepth(1)", [](SwfWriter& w) { w.RemoveDepth(1); }, "02 07 01 00"},
       {"ShowFrame", [](SwfWriter& w) { w.ShowFrame(); }, "40 00"},
       {"DefineBitmapShape(320, 240, 1) as shape 2",
@@ -45,6 +91,13 @@ TEST(SwfDisplayListTags, TagBytes) {
       {"push of an empty string", [](SwfWriter& w) { EXPECT_TRUE(w.ActionPushString("")); },
        "96 02 00 00 00"},
       {"SetVariable", [](SwfWriter& w) { w.ActionSetVariable(); }, "1D"},
+      {"DoAction of ActionStop",
+       [](SwfWriter& w) {
+         w.BeginDoAction();
+         w.ActionStop();
+         w.EndDoAction();
+       },
+       "3F 03 02 00 00 00 07 00"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -144,6 +197,89 @@ TEST(SwfDisplayListTags, NumfilesActionReadsBack) {
   EXPECT_EQ(contents.actions[2].code, 0x1D);
   EXPECT_TRUE(contents.ended);
   EXPECT_EQ(contents.trailingBytes, 0u);
+}
+
+// A fade's display list as a player sees it: placements with translations and alpha, a move
+// that changes only the alpha, removals, and a stop in the last frame.
+TEST(SwfDisplayListTags, PlacementsAndStopPlayBack) {
+  const SwfMovie movie = FinishedMovie(10, 10, [](SwfWriter& w) {
+    const int32_t first = w.DefineBitmapShape(10, 10, w.NewCharacterId());
+    const int32_t second = w.DefineBitmapShape(10, 10, w.NewCharacterId());
+    w.PlaceObject(first, 1, 40, -20);
+    w.ShowFrame();
+    PlaceObject2Fields incoming;
+    incoming.depth = 2;
+    incoming.characterId = second;
+    incoming.hasMatrix = true;
+    incoming.translateX = 100;
+    incoming.translateY = 60;
+    incoming.hasColorTransform = true;
+    incoming.colorTransform = ColorTransform::Alpha(85);
+    w.PlaceObject2(incoming);
+    w.ShowFrame();
+    PlaceObject2Fields fading;
+    fading.depth = 2;
+    fading.move = true;
+    fading.hasColorTransform = true;
+    fading.colorTransform = ColorTransform::Alpha(171);
+    w.PlaceObject2(fading);
+    w.ShowFrame();
+    w.RemoveDepth(1);
+    w.RemoveDepth(2);
+    w.PlaceObject(second, 1);
+    w.BeginDoAction();
+    w.ActionStop();
+    w.EndDoAction();
+    w.ShowFrame();
+  });
+  const std::vector<SwfFrame> frames = PlayTimeline(movie);
+  ASSERT_EQ(frames.size(), 4u);
+  using Depths = std::map<uint16_t, DisplayedCharacter>;
+  const DisplayedCharacter first{2, 40, -20, 256, {}};
+  EXPECT_EQ(frames[0].depths, (Depths{{1, first}}));
+  EXPECT_EQ(frames[1].depths, (Depths{{1, first}, {2, {4, 100, 60, 85, {}}}}));
+  EXPECT_EQ(frames[2].depths, (Depths{{1, first}, {2, {4, 100, 60, 171, {}}}}));
+  EXPECT_EQ(frames[3].depths, (Depths{{1, {4, 0, 0, 256, {}}}}));
+  EXPECT_FALSE(frames[2].stops);
+  EXPECT_TRUE(frames[3].stops);
+  const SwfPlacement fade = ParsePlacement(*movie.TagsWithCode(26)[1]);
+  EXPECT_TRUE(fade.move);
+  EXPECT_FALSE(fade.hasCharacter);
+  EXPECT_TRUE(fade.colorTransform.hasMultTerms);
+  EXPECT_FALSE(fade.colorTransform.hasAddTerms);
+  EXPECT_EQ(fade.colorTransform.mult[0], 256);
+  EXPECT_EQ(fade.trailingBytes, 0u);
+}
+
+TEST(SwfDisplayListTags, PlayingRefusesWhatPlayersWouldNot) {
+  const struct {
+    const char* what;
+    std::function<void(SwfWriter&)> write;
+  } cases[] = {
+      {"an undefined character", [](SwfWriter& w) { w.PlaceObject(7, 1); }},
+      {"an occupied depth",
+       [](SwfWriter& w) {
+         const int32_t shape = w.DefineBitmapShape(10, 10, w.NewCharacterId());
+         w.PlaceObject(shape, 1);
+         w.PlaceObject(shape, 1);
+       }},
+      {"removing an empty depth", [](SwfWriter& w) { w.RemoveDepth(2); }},
+      {"moving an empty depth",
+       [](SwfWriter& w) {
+         PlaceObject2Fields move;
+         move.depth = 2;
+         move.move = true;
+         w.PlaceObject2(move);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const SwfMovie movie = FinishedMovie(10, 10, [&](SwfWriter& w) {
+      c.write(w);
+      w.ShowFrame();
+    });
+    EXPECT_THROW(PlayTimeline(movie), SwfFormatError);
+  }
 }
 
 }  // namespace
