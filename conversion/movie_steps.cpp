@@ -19,6 +19,12 @@ constexpr uint64_t kCharacterIdBytes = 2;
 constexpr uint64_t kShowFrameBytes = 2;
 constexpr uint64_t kEndTagBytes = 2;
 
+// True when the image hides the whole stage.
+bool CoversStage(const ImageFrames& shown) {
+  return shown.x <= 0 && shown.y <= 0 && int64_t{shown.x} + shown.width >= shown.stageWidth &&
+         int64_t{shown.y} + shown.height >= shown.stageHeight;
+}
+
 }  // namespace
 
 MovieStart StartMovie(SwfWriter& writer, const std::string& path, const std::string& controlFilePath,
@@ -50,11 +56,19 @@ int32_t FadeAlpha(uint32_t frame, uint32_t fadeFrames) {
 void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, const ImageFrames& shown) {
   const int32_t bitmapId = writer.NewCharacterId();
   writer.DefineBitmap(bitmapId, bitmap.tag);
-  const int32_t shapeId =
-      writer.DefineBitmapShape(static_cast<int32_t>(shown.width), static_cast<int32_t>(shown.height), bitmapId);
-  const int32_t x = shown.x * kTwipsPerPixel;
-  const int32_t y = shown.y * kTwipsPerPixel;
   const uint32_t fadeFrames = std::min(shown.fadeFrames, shown.frames);
+  int32_t shapeId = 0;
+  int32_t x = shown.x * kTwipsPerPixel;
+  int32_t y = shown.y * kTwipsPerPixel;
+  if (fadeFrames > 1 && !CoversStage(shown)) {
+    shapeId = writer.DefineStageBitmapShape(
+        static_cast<int32_t>(shown.stageWidth), static_cast<int32_t>(shown.stageHeight), shown.x, shown.y,
+        static_cast<int32_t>(shown.width), static_cast<int32_t>(shown.height), bitmapId, shown.backgroundColor);
+    x = 0;  // the shape holds the image's place on the stage
+    y = 0;
+  } else {
+    shapeId = writer.DefineBitmapShape(static_cast<int32_t>(shown.width), static_cast<int32_t>(shown.height), bitmapId);
+  }
   for (uint32_t frame = 1; frame < fadeFrames; ++frame) {
     PlaceObject2Fields fading;
     fading.depth = kFadingImageDepth;

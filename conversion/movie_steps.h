@@ -34,6 +34,9 @@ struct ImageFrames {
   uint32_t height = 0;
   int32_t x = 0;       // its top-left corner on the stage, pixels
   int32_t y = 0;
+  uint32_t stageWidth = 0;  // the movie's stage, pixels
+  uint32_t stageHeight = 0;
+  uint32_t backgroundColor = 0xFFFFFF;  // 0xRRGGBB
   bool replacePrevious = false;  // an image before it is on depth 1
   uint32_t frames = 1;           // ShowFrame tags of the image
   uint32_t fadeFrames = 0;       // its first frames fading it in; at most `frames`
@@ -45,7 +48,9 @@ struct ImageFrames {
 // its first F - 1 frames show it on depth 2 with a PlaceObject2 whose alpha multiplier rises
 // k / F of the full opacity in frame k, above the image before; in frame F both depths are
 // cleared and it is placed on depth 1 at full opacity, so a show needs two depths whatever its
-// length. A fade of one frame is a cut.
+// length. A fading image that leaves part of the stage uncovered brings that part with it, in
+// the background colour (one shape of the stage's size), so the image before fades out there
+// too instead of vanishing when the fade ends. A fade of one frame is a cut.
 void WriteImageFrames(SwfWriter& writer, const PreparedBitmap& bitmap, const ImageFrames& shown);
 
 // The alpha multiplier (8.8 fixed point, 256 opaque) of frame `frame` (1 to fadeFrames) of a fade.

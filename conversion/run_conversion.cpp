@@ -61,6 +61,12 @@ class FirstImageSize {
   std::pair<uint32_t, uint32_t> size_;
 };
 
+// A movie's stage, pixels.
+struct Stage {
+  uint32_t width = 0;
+  uint32_t height = 0;
+};
+
 // Each image's ShowFrame tags.
 std::vector<uint32_t> FramesOfImages(const ConversionSettings& settings, size_t imageCount) {
   std::vector<uint32_t> frames(imageCount);
@@ -195,15 +201,24 @@ class ConversionRun {
 
   bool StageGiven() const { return settings_.stageWidth != 0 && settings_.stageHeight != 0; }
 
+  // The stage of a movie whose first image is `job`: as given, else that image's size (as
+  // shown: a fit keeps it).
+  Stage StageFor(const ImageJob& job) const {
+    return StageGiven() ? Stage{settings_.stageWidth, settings_.stageHeight} : Stage{job.width, job.height};
+  }
+
   // How image `index` appears in a slide show: a fade for every image but the first (that one
   // only with fadeIn), a stop at the end of the last one unless the show loops.
-  ImageFrames FramesOf(size_t index) const {
+  ImageFrames FramesOf(size_t index, const Stage& stage) const {
     const ImageJob& job = slots_[index].job;
     ImageFrames shown;
     shown.width = job.width;
     shown.height = job.height;
     shown.x = job.x;
     shown.y = job.y;
+    shown.stageWidth = stage.width;
+    shown.stageHeight = stage.height;
+    shown.backgroundColor = settings_.backgroundColor;
     shown.frames = frames_[index];
     if (!settings_.batchMode) {
       shown.replacePrevious = index > 0;
@@ -267,10 +282,8 @@ class ConversionRun {
   ConversionResult WriteSlideShowImage(size_t index, const std::string& moviePath) {
     const ImageJob& job = slots_[index].job;
     if (index == 0) {
-      // The stage: as given, else the first image's size (as shown: a fit keeps it).
-      const uint32_t stageWidth = StageGiven() ? settings_.stageWidth : job.width;
-      const uint32_t stageHeight = StageGiven() ? settings_.stageHeight : job.height;
-      writer_ = std::make_unique<SwfWriter>(static_cast<int32_t>(stageWidth), static_cast<int32_t>(stageHeight),
+      stage_ = StageFor(job);
+      writer_ = std::make_unique<SwfWriter>(static_cast<int32_t>(stage_.width), static_cast<int32_t>(stage_.height),
                                             frameRate_, kMovieVersion);
       temporary_ = std::make_unique<TemporaryMovie>(MovieOf(index).writePath);
       if (!temporary_->ok()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
@@ -284,7 +297,7 @@ class ConversionRun {
       }
     }
     if (!MovieFits(writer_->BytesWritten(), CertainImageBytes(job.bitmap, frames_[index]))) return TooLarge(moviePath);
-    WriteImageFrames(*writer_, job.bitmap, FramesOf(index));
+    WriteImageFrames(*writer_, job.bitmap, FramesOf(index, stage_));
     if (writer_->Failed()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
     return MakeResult(Status::kOk);
   }
@@ -325,10 +338,8 @@ class ConversionRun {
     const std::string& moviePath = MovieOf(index).path;
     slot.movie = std::make_unique<TemporaryMovie>(MovieOf(index).writePath);
     if (!slot.movie->ok()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
-    // The stage: as given, else the image's own size.
-    const uint32_t stageWidth = StageGiven() ? settings_.stageWidth : slot.job.width;
-    const uint32_t stageHeight = StageGiven() ? settings_.stageHeight : slot.job.height;
-    SwfWriter writer(static_cast<int32_t>(stageWidth), static_cast<int32_t>(stageHeight), frameRate_, kMovieVersion);
+    const Stage stage = StageFor(slot.job);
+    SwfWriter writer(static_cast<int32_t>(stage.width), static_cast<int32_t>(stage.height), frameRate_, kMovieVersion);
     ConversionResult result = StartResult(StartMovie(writer, slot.movie->path(), settings_.controlFilePath, 1,
                                                      frames_[index], settings_.backgroundColor),
                                           moviePath);
@@ -337,7 +348,7 @@ class ConversionRun {
     }
     if (result.ok()) {
       // A new movie's depth 1 is empty: no RemoveObject2 before its only image.
-      WriteImageFrames(writer, slot.job.bitmap, FramesOf(index));
+      WriteImageFrames(writer, slot.job.bitmap, FramesOf(index, stage));
       if (!MovieFits(writer.BytesWritten(), 0)) {
         result = TooLarge(moviePath);
       } else if (!FinishMovie(writer)) {
@@ -428,6 +439,7 @@ class ConversionRun {
   std::vector<ImageSlot> slots_;
   std::optional<ImagePipeline> pipeline_;  // after slots_: its workers use them
   std::unique_ptr<SwfWriter> writer_;      // single-movie mode
+  Stage stage_;                            // single-movie mode: the movie's stage, pixels
   std::unique_ptr<TemporaryMovie> temporary_;  // single-movie mode
 };
 

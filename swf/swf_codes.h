@@ -45,6 +45,7 @@ inline constexpr uint8_t kPushTypeString = 0x00;
 inline constexpr uint8_t kGetUrl2LoadMovieIntoTarget = 0x40;
 
 // FillStyleType of a clipped bitmap fill.
+inline constexpr uint8_t kFillSolid = 0x00;
 inline constexpr uint8_t kFillClippedBitmap = 0x41;
 
 // PlaceObject2 flags, in the order of the flags byte (PlaceFlagHasClipActions first).

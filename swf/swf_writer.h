@@ -125,6 +125,13 @@ class SwfWriter : public SwfBitStream {
   // DefineShape: a width x height pixel rectangle filled with bitmap `bitmapId`, one bitmap
   // pixel per 20 twips. Returns the shape's id.
   int32_t DefineBitmapShape(int32_t width, int32_t height, int32_t bitmapId);
+  // DefineShape covering the whole stage (stageWidth x stageHeight pixels): bitmap `bitmapId`
+  // in its rectangle of width x height pixels at (x, y), one bitmap pixel per 20 twips, and
+  // the rest of the stage in the solid colour `rgb` (0xRRGGBB). The two regions share their
+  // edges and never overlap, so under a colour transform with alpha the shape blends like one
+  // opaque picture of the stage's size. Returns the shape's id.
+  int32_t DefineStageBitmapShape(int32_t stageWidth, int32_t stageHeight, int32_t x, int32_t y,
+                                 int32_t width, int32_t height, int32_t bitmapId, uint32_t rgb);
   void BeginDoAction();
   // One ActionPush of one string, bytes as given. False (nothing written) when longer than
   // kMaxPushStringBytes.

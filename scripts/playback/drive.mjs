@@ -2,7 +2,7 @@
 // Usage: node drive.mjs TOOLS_DIR BASE_URL PLAN.json OUT_DIR
 //   TOOLS_DIR  folder whose node_modules holds playwright-core
 //   BASE_URL   http server root that serves player.html, pixels.js, ruffle/, the movies and PNGs
-//   PLAN.json  [{name, swf, kind: "lossless"|"jpeg"|"fitted"|"fade", slides: [[layer, ...], ...],
+//   PLAN.json  [{name, swf, kind: "lossless"|"jpeg"|"fitted"|"fade"|"fitted-fade", slides: [[layer, ...], ...],
 //               noLoop: true when the movie stops on its last slide}, ...]; a layer is a PNG
 //               URL or [URL, opacity]
 //   OUT_DIR    screenshots and the console log of each movie go here
@@ -22,12 +22,14 @@ const plan = JSON.parse(readFileSync(planPath, "utf8"));
 // Fitted images are compared with ImageMagick's Lanczos resize of the source, another
 // implementation of the same kernel with its own rounding and edge handling: hard edges ring
 // differently. A fade's frames are compared with the browser's blend of the two pictures at the
-// fade's opacity; the player's alpha multiplier is that opacity to the nearest 1/256.
+// fade's opacity; the player's alpha multiplier is that opacity to the nearest 1/256. A fade
+// between fitted images is compared with the blend of their ImageMagick pictures.
 const kTolerance = {
   lossless: { mean: 1.0, p99: 3, max: 6 },
   jpeg: { mean: 6.0, p99: 40, max: 255 },
   fitted: { mean: 3.0, p99: 12, max: 32 },
   fade: { mean: 1.5, p99: 4, max: 8 },
+  "fitted-fade": { mean: 3.0, p99: 12, max: 32 },
 };
 const kLoadTimeoutMs = 30000;
 const kShotPauseMs = 60;      // between screenshots, to leave CPU to others

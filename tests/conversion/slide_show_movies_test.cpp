@@ -16,6 +16,7 @@
 #include "support/files.h"
 #include "support/png_maker.h"
 #include "support/swf_bitmaps.h"
+#include "support/swf_shape_outline.h"
 #include "support/swf_timeline.h"
 
 // Slide shows on a chosen stage: fitted images, cross-fades, each image's own display time,
@@ -55,7 +56,9 @@ std::vector<uint8_t> Bands(uint32_t bandWidth, uint32_t height, const std::vecto
 // The shape ids of a movie's images, in the order they come.
 std::vector<uint16_t> ShapeIds(const SwfMovie& movie) {
   std::vector<uint16_t> ids;
-  for (const SwfTag* shape : movie.TagsWithCode(kDefineShape)) ids.push_back(ParseDefineShape(shape->body).shapeId);
+  for (const SwfTag* shape : movie.TagsWithCode(kDefineShape)) {
+    ids.push_back(static_cast<uint16_t>(shape->body.at(0) | shape->body.at(1) << 8));  // ShapeId
+  }
   return ids;
 }
 
@@ -210,6 +213,68 @@ TEST_F(SlideShowMovies, AFadeOfOneFrameIsACut) {
   settings_.outputPath = Path("fade.swf");
   ASSERT_EQ(Convert(images), 0) << result_.message;
   EXPECT_EQ(ReadFileBytes(Path("fade.swf")), ReadFileBytes(Path("cut.swf")));
+}
+
+// An image that leaves part of the stage free fades in together with the background colour
+// around it, so the image before fades out everywhere instead of staying visible around the
+// new one until the fade ends. Images shown without a fade keep their plain shape.
+TEST_F(SlideShowMovies, AFadingImageBringsTheBackgroundAroundIt) {
+  settings_.stageWidth = 80;
+  settings_.stageHeight = 60;
+  settings_.fit = Fit::kContain;
+  settings_.backgroundColor = 0x204060;
+  settings_.framesPerSecond = 10.0f;
+  settings_.fadeSeconds = 0.4f;
+  const std::vector<std::string> images = {PlainPng("wide.png", 80, 60, {255, 0, 0}),
+                                           PlainPng("portrait.png", 40, 60, {0, 255, 0}),
+                                           PlainPng("landscape.png", 80, 30, {0, 0, 255})};
+  for (const bool fadeIn : {false, true}) {
+    SCOPED_TRACE(fadeIn ? "with fade-in" : "without fade-in");
+    settings_.fadeIn = fadeIn;
+    const SwfMovie movie = MakeShow(images);
+    const auto shapes = movie.TagsWithCode(kDefineShape);
+    ASSERT_EQ(shapes.size(), 3u);
+    // The first image covers the stage: its plain shape, faded in or not.
+    EXPECT_EQ(ParseDefineShape(shapes[0]->body).edges.size(), 4u);
+    // The others: one shape of the stage's size, the bitmap at its place and the colour around.
+    const struct {
+      size_t image;
+      int32_t x, y, width, height;  // pixels
+    } fading[] = {{1, 20, 0, 40, 60}, {2, 0, 15, 80, 30}};
+    for (const auto& f : fading) {
+      SCOPED_TRACE(testing::Message() << "image " << f.image);
+      const ShapeOutline outline = ParseShapeOutline(shapes[f.image]->body);
+      EXPECT_EQ(outline.bounds.xMax, 80 * kTwips);
+      EXPECT_EQ(outline.bounds.yMax, 60 * kTwips);
+      ASSERT_EQ(outline.fills.size(), 2u);
+      EXPECT_EQ(outline.fills[0].matrix.translateX, f.x * kTwips);
+      EXPECT_EQ(outline.fills[0].matrix.translateY, f.y * kTwips);
+      EXPECT_EQ(outline.fills[1].rgb, 0x204060u);
+      EXPECT_TRUE(EveryFillCloses(outline));
+      for (int32_t y = 0; y < 60; y += 5) {
+        for (int32_t x = 0; x < 80; x += 5) {
+          const bool inImage = x >= f.x && x < f.x + f.width && y >= f.y && y < f.y + f.height;
+          EXPECT_EQ(FillAt(outline, (x + 0.5) * kTwips, (y + 0.5) * kTwips), inImage ? 1u : 2u)
+              << "at pixel (" << x << ", " << y << ")";
+        }
+      }
+    }
+    // The shape holds the place, so no placement moves it.
+    for (const SwfTag* placement : movie.TagsWithCode(kPlaceObject2)) EXPECT_FALSE(ParsePlacement(*placement).hasMatrix);
+    for (const SwfFrame& frame : PlayTimeline(movie)) {
+      for (const auto& [depth, shown] : frame.depths) {
+        EXPECT_EQ(shown.translateX, 0);
+        EXPECT_EQ(shown.translateY, 0);
+      }
+    }
+  }
+  // Without a fade the contained images keep their own shapes, moved to their place.
+  settings_.fadeSeconds = 0.0f;
+  settings_.fadeIn = false;
+  const SwfMovie cut = MakeShow(images);
+  const auto shapes = cut.TagsWithCode(kDefineShape);
+  ASSERT_EQ(shapes.size(), 3u);
+  for (const SwfTag* shape : shapes) EXPECT_EQ(ParseDefineShape(shape->body).edges.size(), 4u);
 }
 
 TEST_F(SlideShowMovies, EachImageKeepsItsOwnDisplayTime) {
