@@ -1,13 +1,13 @@
 #include "conversion/write_image_bitmap.h"
 
 #include "common/cancellation.h"
+#include "common/kept_objects.h"
+#include "common/reusable_buffer.h"
+#include "common/whole_buffer_deflater.h"
 #include "conversion/jpeg_bitmap.h"
 #include "conversion/pixel_buffer.h"
 #include "swf/bitmap_data.h"
-#include "common/kept_objects.h"
-#include "common/reusable_buffer.h"
-#include "swf/swf_writer.h"
-#include "common/whole_buffer_deflater.h"
+#include "swf/swf_codes.h"
 
 namespace lumapress {
 
@@ -72,16 +72,6 @@ BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
       return BuildLossless32Tag(kTagDefineBitsLossless, rows, effort, bitmap.tag);
   }
   return BitmapResult::kCompressFailed;
-}
-
-BitmapResult WriteImageBitmap(SwfWriter& writer, int32_t bitmapId, const DecodedImage& image,
-                              int32_t jpegQuality, BitmapForm* form) {
-  PreparedBitmap bitmap;
-  const BitmapResult result =
-      PrepareImageBitmap(image, jpegQuality, LosslessEffort::kDefault, bitmap);
-  if (form != nullptr) *form = bitmap.form;
-  if (result == BitmapResult::kOk) writer.DefineBitmap(bitmapId, bitmap.tag);
-  return result;
 }
 
 }  // namespace lumapress

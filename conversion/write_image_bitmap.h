@@ -8,8 +8,6 @@
 
 namespace lumapress {
 
-class SwfWriter;
-
 // One image's bitmap definition, ready to be written with its character id.
 struct PreparedBitmap {
   BitmapForm form = BitmapForm::kLossless32;
@@ -23,10 +21,5 @@ struct PreparedBitmap {
 // std::bad_alloc when memory runs out.
 BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
                                 LosslessEffort effort, PreparedBitmap& bitmap);
-
-// PrepareImageBitmap with the default effort, then one bitmap tag with `bitmapId` in
-// `writer`. Nothing is written unless the result is kOk.
-BitmapResult WriteImageBitmap(SwfWriter& writer, int32_t bitmapId, const DecodedImage& image,
-                              int32_t jpegQuality, BitmapForm* form = nullptr);
 
 }  // namespace lumapress
