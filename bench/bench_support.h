@@ -71,6 +71,30 @@ inline bool DecodeWithLibpng(const std::string& path, DecodedRgb& image) {
   return true;
 }
 
+// 8-bit RGB or RGBA rows (no padding) as a PNG file in memory, by libpng's simplified API;
+// empty when libpng fails.
+inline std::vector<uint8_t> EncodePng(const std::vector<uint8_t>& pixels, uint32_t width, uint32_t height,
+                                      bool alpha) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = width;
+  image.height = height;
+  image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+  png_alloc_size_t size = 0;
+  if (png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr) == 0) return {};
+  std::vector<uint8_t> png(size);
+  if (png_image_write_to_memory(&image, png.data(), &size, 0, pixels.data(), 0, nullptr) == 0) return {};
+  png.resize(size);
+  return png;
+}
+
+// CPU time of this thread: the machine is shared, so wall time would count other programs.
+inline double ThreadSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
 // CPU time of the whole process, and a steady wall clock, in seconds.
 inline double CpuSeconds() {
   timespec t{};

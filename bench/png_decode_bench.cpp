@@ -17,16 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "conversion/png_reader.h"
 
 namespace {
-
-// CPU time of this thread: the machine is shared, so wall time would count other programs.
-double ThreadSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
 
 struct Input {
   std::string name;
@@ -84,20 +78,7 @@ Input Generated(const char* name, uint32_t width, uint32_t height, bool alpha) {
       if (alpha) p[3] = static_cast<uint8_t>(x < width / 2 ? 255 : y * 255 / height);
     }
   }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = width;
-  image.height = height;
-  image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
-  Input input{name, std::vector<uint8_t>(size)};
-  if (png_image_write_to_memory(&image, input.bytes.data(), &size, 0, pixels.data(), 0, nullptr) ==
-      0) {
-    input.bytes.clear();
-  }
-  input.bytes.resize(size);
-  return input;
+  return Input{name, lumapress::bench::EncodePng(pixels, width, height, alpha)};
 }
 
 std::vector<Input> LoadInputs() {
@@ -128,10 +109,10 @@ void DecodeBoth(benchmark::State& state, const Input* input) {
   for (auto _ : state) {
     for (int turn = 0; turn < 2; ++turn) {
       const bool reader = (turn == 0) == readerFirst;
-      const double start = ThreadSeconds();
+      const double start = lumapress::bench::ThreadSeconds();
       const size_t bytes =
           reader ? DecodeWithReader(input->bytes) : DecodeWithSimplifiedApi(input->bytes);
-      const double seconds = ThreadSeconds() - start;
+      const double seconds = lumapress::bench::ThreadSeconds() - start;
       if (bytes == 0) {
         state.SkipWithError(reader ? "reader failed" : "libpng failed");
         return;

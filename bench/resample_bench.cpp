@@ -26,12 +26,6 @@ namespace {
 
 constexpr uint32_t kStageWidth = 1280, kStageHeight = 720;
 
-double ThreadSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 struct Input {
   std::string name;
   std::vector<uint8_t> png;
@@ -79,19 +73,7 @@ Input PhotoLike(const char* name, uint32_t width, uint32_t height, bool alpha) {
       if (alpha) p[3] = static_cast<uint8_t>(x < width / 2 ? 255 : y * 255 / height);
     }
   }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = width;
-  image.height = height;
-  image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
-  Input input{name, std::vector<uint8_t>(size)};
-  if (png_image_write_to_memory(&image, input.png.data(), &size, 0, pixels.data(), 0, nullptr) == 0) {
-    input.png.clear();
-  }
-  input.png.resize(size);
-  return input;
+  return Input{name, lumapress::bench::EncodePng(pixels, width, height, alpha)};
 }
 
 std::vector<Input> LoadInputs() {
@@ -121,16 +103,16 @@ void DecodeAndResample(benchmark::State& state, const Input* input) {
   for (auto _ : state) {
     for (int turn = 0; turn < 2; ++turn) {
       const bool decode = (turn == 0) == decodeFirst;
-      const double start = ThreadSeconds();
+      const double start = lumapress::bench::ThreadSeconds();
       if (decode) {
         const Decoded again = Decode(input->png);
         benchmark::DoNotOptimize(again.pixels.data());
-        decodeSeconds += ThreadSeconds() - start;
+        decodeSeconds += lumapress::bench::ThreadSeconds() - start;
       } else {
         const lumapress::ResampledImage resampled =
             lumapress::ResampleImage(decoded.view, placement.area, placement.width, placement.height);
         benchmark::DoNotOptimize(resampled.storage.data());
-        resampleSeconds += ThreadSeconds() - start;
+        resampleSeconds += lumapress::bench::ThreadSeconds() - start;
       }
     }
     decodeFirst = !decodeFirst;
