@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +25,11 @@ std::vector<int64_t> GridLines(int64_t a, int64_t b, int64_t end) {
 int32_t SwfWriter::DefineStageBitmapShape(int32_t stageWidth, int32_t stageHeight, int32_t x,
                                           int32_t y, int32_t width, int32_t height,
                                           int32_t bitmapId, uint32_t rgb) {
+  // The bitmap's rectangle on the stage, twips.
+  const int64_t left = int64_t{x} * kTwipsPerPixel;
+  const int64_t top = int64_t{y} * kTwipsPerPixel;
+  const int64_t right = (int64_t{x} + width) * kTwipsPerPixel;
+  const int64_t bottom = (int64_t{y} + height) * kTwipsPerPixel;
   const int32_t shapeId = NewCharacterId();
   BeginShortTag(kTagDefineShape);
   WriteU16(shapeId);                            // ShapeId
@@ -35,7 +39,7 @@ int32_t SwfWriter::DefineStageBitmapShape(int32_t stageWidth, int32_t stageHeigh
   WriteU16(bitmapId);                           //    BitmapId
   WriteMatrixScale(kTwipsPerPixel, kTwipsPerPixel);  // BitmapMatrix: one pixel per 20 twips,
   WriteMatrixRotate(0, 0);                           // the bitmap's corner at (x, y)
-  WriteMatrixTranslate(static_cast<double>(int64_t{x} * kTwipsPerPixel), static_cast<double>(int64_t{y} * kTwipsPerPixel));
+  WriteMatrixTranslate(static_cast<double>(left), static_cast<double>(top));
   AlignToByte();
   WriteByte(kFillSolid);                        // 2: FillStyleType
   WriteByte(static_cast<int32_t>(rgb >> 16 & 0xFF));  // Color: red, green, blue
@@ -49,14 +53,8 @@ int32_t SwfWriter::DefineStageBitmapShape(int32_t stageWidth, int32_t stageHeigh
   // the bitmap's or the colour's. Each edge between cells of different fills (the stage's
   // outside counting as no fill) is written once with the fills on its two sides, so the two
   // regions meet on common edges and anti-aliasing leaves no seam between them.
-  const std::vector<int64_t> columns =
-      GridLines(int64_t{x} * kTwipsPerPixel, (int64_t{x} + width) * kTwipsPerPixel, int64_t{stageWidth} * kTwipsPerPixel);
-  const std::vector<int64_t> rows =
-      GridLines(int64_t{y} * kTwipsPerPixel, (int64_t{y} + height) * kTwipsPerPixel, int64_t{stageHeight} * kTwipsPerPixel);
-  const int64_t left = int64_t{x} * kTwipsPerPixel;
-  const int64_t top = int64_t{y} * kTwipsPerPixel;
-  const int64_t right = (int64_t{x} + width) * kTwipsPerPixel;
-  const int64_t bottom = (int64_t{y} + height) * kTwipsPerPixel;
+  const std::vector<int64_t> columns = GridLines(left, right, int64_t{stageWidth} * kTwipsPerPixel);
+  const std::vector<int64_t> rows = GridLines(top, bottom, int64_t{stageHeight} * kTwipsPerPixel);
   const auto cellFill = [&](int column, int row) {
     if (column < 0 || row < 0 || column + 1 >= static_cast<int>(columns.size()) ||
         row + 1 >= static_cast<int>(rows.size())) {

@@ -131,7 +131,8 @@ void ExpectShape(const ResampledImage& image, uint32_t width, uint32_t height, i
 // The filter's float sums against the double-precision reference: at most one level apart.
 constexpr int kReferenceTolerance = 1;
 
-struct ReferenceCase {
+// A source of the given size, resampled from `area` to width x height.
+struct ResampleCase {
   const char* what;
   uint32_t sourceWidth, sourceHeight;
   SourceArea area;  // width 0: the whole image
@@ -139,7 +140,7 @@ struct ReferenceCase {
 };
 
 TEST(Resample, MatchesADirectTwoDimensionalWeightedSum) {
-  const ReferenceCase kCases[] = {
+  const ResampleCase kCases[] = {
       {"shrink by 3", 60, 45, {}, 20, 15},
       {"shrink by a fraction", 53, 41, {}, 17, 12},
       {"enlarge", 7, 5, {}, 30, 19},
@@ -152,7 +153,7 @@ TEST(Resample, MatchesADirectTwoDimensionalWeightedSum) {
       {"a sliver of a row, enlarged", 9, 9, {0.0, 4.2, 9.0, 0.01}, 9, 3},
   };
   for (int channels : {3, 4}) {
-    for (const ReferenceCase& c : kCases) {
+    for (const ResampleCase& c : kCases) {
       const TestImage source = PatternImage(c.sourceWidth, c.sourceHeight, channels, c.sourceWidth);
       const SourceArea area = c.area.width == 0.0 ? WholeOf(source) : c.area;
       const ResampledImage result = ResampleImage(source.view, area, c.width, c.height);
@@ -179,15 +180,8 @@ TEST(Resample, KeepsTheSourceBitDepth) {
   ExpectShape(ResampleImage(source.view, WholeOf(source), 4, 5), 4, 5, 3, 16);
 }
 
-struct ConstantCase {
-  const char* what;
-  uint32_t sourceWidth, sourceHeight;
-  SourceArea area;  // width 0: the whole image
-  uint32_t width, height;
-};
-
 TEST(Resample, ConstantImagesStayExactlyConstant) {
-  const ConstantCase kCases[] = {
+  const ResampleCase kCases[] = {
       {"shrink", 97, 61, {}, 13, 8},
       {"enlarge", 3, 2, {}, 300, 200},
       {"mixed", 5, 80, {}, 41, 3},
@@ -199,7 +193,7 @@ TEST(Resample, ConstantImagesStayExactlyConstant) {
       {17, 200, 99, 1}, {250, 3, 127, 128}, {255, 255, 255, 254}};
   for (const std::vector<uint8_t>& colour : kColours) {
     const int channels = static_cast<int>(colour.size());
-    for (const ConstantCase& c : kCases) {
+    for (const ResampleCase& c : kCases) {
       TestImage source = MakeImage(c.sourceWidth, c.sourceHeight, channels);
       for (size_t i = 0; i < source.pixels.size(); ++i) source.pixels[i] = colour[i % colour.size()];
       const SourceArea area = c.area.width == 0.0 ? WholeOf(source) : c.area;

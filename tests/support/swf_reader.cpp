@@ -233,22 +233,43 @@ BitmapShape ParseDefineShape(std::span<const uint8_t> body) {
   if (reader.ReadU8() != 0) Fail("expected no line styles");
   shape.numFillBits = static_cast<int>(reader.ReadUB(4));
   shape.numLineBits = static_cast<int>(reader.ReadUB(4));
+  ReadShapeRecords(
+      reader, shape.numFillBits, shape.numLineBits,
+      [&](const ShapeStyleChange& change) {
+        ++shape.styleChanges;
+        if (change.moveTo) {
+          shape.moveTo = true;
+          shape.moveX = change.moveX;
+          shape.moveY = change.moveY;
+        }
+        if (change.setsFill0) shape.fillStyle0 = change.fill0;
+      },
+      [&](const ShapeEdge& edge) { shape.edges.push_back(edge); });
+  shape.trailingBytes = reader.BytesLeft();
+  return shape;
+}
+
+void ReadShapeRecords(SwfBitReader& reader, int fillBits, int lineBits,
+                      const std::function<void(const ShapeStyleChange&)>& onStyleChange,
+                      const std::function<void(const ShapeEdge&)>& onEdge) {
   for (;;) {
-    const bool edge = reader.ReadUB(1) != 0;
-    if (!edge) {
+    if (reader.ReadUB(1) == 0) {
       const uint32_t flags = reader.ReadUB(5);
       if (flags == 0) break;  // EndShapeRecord
       if (flags & 0x10) Fail("new styles are not expected in DefineShape here");
-      ++shape.styleChanges;
+      ShapeStyleChange change;
       if (flags & 0x01) {  // StateMoveTo
         const int moveBits = static_cast<int>(reader.ReadUB(5));
-        shape.moveTo = true;
-        shape.moveX = reader.ReadSB(moveBits);
-        shape.moveY = reader.ReadSB(moveBits);
+        change.moveTo = true;
+        change.moveX = reader.ReadSB(moveBits);
+        change.moveY = reader.ReadSB(moveBits);
       }
-      if (flags & 0x02) shape.fillStyle0 = reader.ReadUB(shape.numFillBits);
-      if (flags & 0x04) reader.ReadUB(shape.numFillBits);  // FillStyle1
-      if (flags & 0x08) reader.ReadUB(shape.numLineBits);  // LineStyle
+      change.setsFill0 = (flags & 0x02) != 0;
+      change.setsFill1 = (flags & 0x04) != 0;
+      if (change.setsFill0) change.fill0 = reader.ReadUB(fillBits);
+      if (change.setsFill1) change.fill1 = reader.ReadUB(fillBits);
+      if (flags & 0x08) reader.ReadUB(lineBits);  // LineStyle
+      onStyleChange(change);
       continue;
     }
     if (reader.ReadUB(1) == 0) Fail("curved edges are not expected");
@@ -262,11 +283,9 @@ BitmapShape ParseDefineShape(std::span<const uint8_t> body) {
     } else {
       straight.dx = reader.ReadSB(straight.numBits);
     }
-    shape.edges.push_back(straight);
+    onEdge(straight);
   }
   reader.Align();
-  shape.trailingBytes = reader.BytesLeft();
-  return shape;
 }
 
 DoActionContents ParseDoAction(std::span<const uint8_t> body) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -126,6 +127,20 @@ struct BitmapShape {
   size_t trailingBytes = 0;      // body bytes after the EndShapeRecord's padding
 };
 BitmapShape ParseDefineShape(std::span<const uint8_t> body);
+
+// One StyleChangeRecord: which fields it sets, and their values.
+struct ShapeStyleChange {
+  bool moveTo = false;
+  int32_t moveX = 0, moveY = 0;  // twips, from the shape's origin
+  bool setsFill0 = false, setsFill1 = false;
+  uint32_t fill0 = 0, fill1 = 0;
+};
+// Reads shape records from after NumFillBits and NumLineBits up to the EndShapeRecord, then
+// aligns; straight edges and style changes without new styles only (curves and new styles
+// are refused: the writer draws none).
+void ReadShapeRecords(SwfBitReader& reader, int fillBits, int lineBits,
+                      const std::function<void(const ShapeStyleChange&)>& onStyleChange,
+                      const std::function<void(const ShapeEdge&)>& onEdge);
 
 // DoAction body: the actions up to ActionEndFlag.
 struct SwfAction {

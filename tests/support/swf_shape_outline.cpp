@@ -2,7 +2,6 @@
 
 #include <limits>
 #include <map>
-#include <set>
 #include <utility>
 
 namespace lumapress::test {
@@ -40,37 +39,22 @@ ShapeOutline ParseShapeOutline(std::span<const uint8_t> body) {
   const int lineBits = static_cast<int>(reader.ReadUB(4));
   int64_t x = 0, y = 0;
   uint32_t fill0 = 0, fill1 = 0;
-  for (;;) {
-    if (reader.ReadUB(1) == 0) {
-      const uint32_t flags = reader.ReadUB(5);
-      if (flags == 0) break;  // EndShapeRecord
-      if (flags & 0x10) Fail("new styles are not expected");
-      if (flags & 0x01) {
-        const int moveBits = static_cast<int>(reader.ReadUB(5));
-        x = reader.ReadSB(moveBits);
-        y = reader.ReadSB(moveBits);
-      }
-      if (flags & 0x02) fill0 = reader.ReadUB(fillBits);
-      if (flags & 0x04) fill1 = reader.ReadUB(fillBits);
-      if (flags & 0x08) reader.ReadUB(lineBits);
-      if (fill0 > outline.fills.size() || fill1 > outline.fills.size()) Fail("fill style out of range");
-      continue;
-    }
-    if (reader.ReadUB(1) == 0) Fail("curved edges are not expected");
-    const int bits = static_cast<int>(reader.ReadUB(4)) + 2;
-    OutlineEdge edge{x, y, 0, 0, fill0, fill1};
-    if (reader.ReadUB(1) != 0) {
-      edge.dx = reader.ReadSB(bits);
-      edge.dy = reader.ReadSB(bits);
-    } else if (reader.ReadUB(1) != 0) {
-      edge.dy = reader.ReadSB(bits);
-    } else {
-      edge.dx = reader.ReadSB(bits);
-    }
-    outline.edges.push_back(edge);
-    x += edge.dx;
-    y += edge.dy;
-  }
+  ReadShapeRecords(
+      reader, fillBits, lineBits,
+      [&](const ShapeStyleChange& change) {
+        if (change.moveTo) {
+          x = change.moveX;
+          y = change.moveY;
+        }
+        if (change.setsFill0) fill0 = change.fill0;
+        if (change.setsFill1) fill1 = change.fill1;
+        if (fill0 > outline.fills.size() || fill1 > outline.fills.size()) Fail("fill style out of range");
+      },
+      [&](const ShapeEdge& edge) {
+        outline.edges.push_back({x, y, edge.dx, edge.dy, fill0, fill1});
+        x += edge.dx;
+        y += edge.dy;
+      });
   return outline;
 }
 
