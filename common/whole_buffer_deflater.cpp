@@ -40,8 +40,13 @@ WholeBufferDeflater::Status WholeBufferDeflater::Append(std::span<const uint8_t>
   const std::span<uint8_t> room = room_.Get(bound);
   const size_t size =
       libdeflate_zlib_compress(compressor_, input.data(), input.size(), room.data(), bound);
-  if (size != 0)
+  if (size != 0) {
+    // Capacity for the worst case, not this stream's length: a kept output vector then takes
+    // the next image of this size without moving to fresh memory. Pages beyond the stream are
+    // never touched.
+    out.reserve(out.size() + bound);
     out.insert(out.end(), room.begin(), room.begin() + static_cast<std::ptrdiff_t>(size));
+  }
   room_.Release();
   return size == 0 ? Status::kFailed : Status::kOk;
 }

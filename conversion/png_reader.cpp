@@ -189,7 +189,7 @@ const DecodedImage* PngReader::ReadPixels(double screenGamma) {
       // A larger image than any before: the old block goes first so both are never held.
       block_.reset();
       blockCapacity_ = 0;
-      block_ = std::make_unique_for_overwrite<uint8_t[]>(blockBytes);
+      block_ = AllocateLarge(blockBytes);
       blockCapacity_ = blockBytes;
     }
     rows.resize(height_);

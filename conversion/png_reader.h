@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "conversion/decoded_image.h"
+#include "platform/large_memory.h"
 
 // libpng's structures (png_struct, png_info), declared here so users need not include png.h.
 struct png_struct_def;
@@ -112,7 +113,7 @@ class PngReader {
   bool hasTrns_ = false;
   // The decoded rows. Kept from image to image and replaced only by a larger one, so that a
   // reader converting many images does not ask the system for fresh pages each time.
-  std::unique_ptr<uint8_t[]> block_;
+  LargeMemory block_;
   size_t blockCapacity_ = 0;  // bytes in block_
   DecodedImage image_;
   // A plain array: libpng's error handler writes it just before its longjmp.

@@ -22,6 +22,7 @@
 #include "lumapress/convert.h"
 #include "platform/file_system.h"
 #include "platform/path_rules.h"
+#include "swf/bitmap_tags.h"
 #include "swf/swf_writer.h"
 
 namespace lumapress {
@@ -272,6 +273,7 @@ class ConversionRun {
       if (writer_) Report(moviePath, writer_->diagnostics().Take());
       if (!written.ok()) return written;
     }
+    KeepTagBody(std::move(slot.job.bitmap.tag.body));
     slot.job = {};
     pipeline_->Committed(index);
     if (callbacks_.progress && !callbacks_.progress(done)) return MakeResult(Status::kCancelled);
@@ -331,6 +333,7 @@ class ConversionRun {
     if (!slot.written.ok() && cancellation_.Requested()) slot.written = MakeResult(Status::kCancelled);
     // The movie is on disk now, or will not be. Only the tag goes: the committing thread may be
     // reading the rest of the job meanwhile.
+    KeepTagBody(std::move(slot.job.bitmap.tag.body));
     slot.job.bitmap.tag = {};
   }
 

@@ -2,7 +2,9 @@
 
 #include <zlib.h>
 
+#include <mutex>
 #include <new>
+#include <utility>
 
 #include "swf/bitmap_data.h"
 #include "swf/deflate_probe.h"
@@ -31,11 +33,41 @@ void AppendBytes(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
 void AppendU16(std::vector<uint8_t>& out, uint32_t value) { AppendBytes(out, U16Bytes(value)); }
 void AppendU32(std::vector<uint8_t>& out, uint32_t value) { AppendBytes(out, U32Bytes(value)); }
 
+std::mutex keptBodiesMutex;
+// Room for every kept body from the start, so keeping one never allocates.
+std::vector<std::vector<uint8_t>>& KeptBodies() {
+  static std::vector<std::vector<uint8_t>> bodies = [] {
+    std::vector<std::vector<uint8_t>> room;
+    room.reserve(kKeptTagBodies);
+    return room;
+  }();
+  return bodies;
+}
+
 }  // namespace
+
+std::vector<uint8_t> TakeTagBody() {
+  const std::lock_guard<std::mutex> lock(keptBodiesMutex);
+  auto& kept = KeptBodies();
+  if (kept.empty()) return {};
+  std::vector<uint8_t> body = std::move(kept.back());
+  kept.pop_back();
+  return body;
+}
+
+void KeepTagBody(std::vector<uint8_t>&& body) {
+  std::vector<uint8_t> taken = std::move(body);
+  if (taken.capacity() == 0 || taken.capacity() > kKeptTagBodyBytes) return;
+  taken.clear();
+  const std::lock_guard<std::mutex> lock(keptBodiesMutex);
+  auto& kept = KeptBodies();
+  if (kept.size() < kKeptTagBodies) kept.push_back(std::move(taken));
+}
 
 void BeginLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
                       int32_t colorCount, BitmapTag& tag) {
   tag.code = code;
+  if (tag.body.capacity() == 0) tag.body = TakeTagBody();
   tag.body.clear();
   tag.precompressed.clear();
   tag.body.push_back(static_cast<uint8_t>(format));             // BitmapFormat
@@ -88,7 +120,7 @@ void AppendJpegImageData(BitmapTag& tag, std::span<const uint8_t> jpeg) {
 }  // namespace
 
 BitmapTag BuildJpeg2Tag(std::span<const uint8_t> jpeg) {
-  BitmapTag tag{kTagDefineBitsJpeg2, {}, {}};
+  BitmapTag tag{kTagDefineBitsJpeg2, TakeTagBody(), {}};
   tag.body.reserve(jpeg.size() + kJpegDataFraming);
   AppendJpegImageData(tag, jpeg);  // ImageData
   return tag;
@@ -96,7 +128,7 @@ BitmapTag BuildJpeg2Tag(std::span<const uint8_t> jpeg) {
 
 BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_t> alpha, int level,
                            BitmapTag& tag) {
-  tag = BitmapTag{kTagDefineBitsJpeg3, {}, {}};
+  tag = BitmapTag{kTagDefineBitsJpeg3, TakeTagBody(), {}};
   tag.body.reserve(4 + jpeg.size() + kJpegDataFraming);
   AppendU32(tag.body, static_cast<uint32_t>(jpeg.size()) + kJpegDataFraming);  // AlphaDataOffset
   AppendJpegImageData(tag, jpeg);                                              // ImageData

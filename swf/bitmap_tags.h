@@ -31,6 +31,17 @@ struct BitmapTag {
   std::vector<ByteSpan> precompressed;
 };
 
+// Tag bodies are megabytes large and every image builds one. A body that is done with is kept
+// for the next tag, so its pages stay mapped instead of going back to the system and faulting
+// in again for every image (measured: most of a lossless conversion's page faults). Keeps at
+// most kKeptTagBodies bodies of at most kKeptTagBodyBytes each. Thread-safe.
+inline constexpr size_t kKeptTagBodies = 16;
+inline constexpr size_t kKeptTagBodyBytes = size_t{32} << 20;
+// An empty body, with the capacity of a kept one where there is one.
+std::vector<uint8_t> TakeTagBody();
+// Keeps `body`'s memory for a later TakeTagBody, or frees it.
+void KeepTagBody(std::vector<uint8_t>&& body);
+
 // Results of building a bitmap tag.
 enum class BitmapResult {
   kOk,

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/cancellation.h"
+#include "common/reusable_buffer.h"
 #include "platform/file_system.h"
 #include "swf/movie_compression.h"
 
@@ -49,6 +50,7 @@ bool DeflatingMovieFile::Put(int64_t offset, std::span<const uint8_t> bytes) {
   const auto at = static_cast<size_t>(offset - pendingStart_);
   const size_t overlap = std::min(bytes.size(), pending_.size() - at);
   if (overlap > 0) std::memcpy(pending_.data() + at, bytes.data(), overlap);
+  ReserveGrowing(pending_, pending_.size() + (bytes.size() - overlap));
   pending_.insert(pending_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(overlap), bytes.end());
   return true;
 }

@@ -88,6 +88,53 @@ TEST(BitmapTags, IncompressibleDataLargerThanTwoMebibytesKeepsEveryByte) {
   }
 }
 
+// Empties the keeper of tag bodies, whatever earlier tests left in it.
+void DrainKeptTagBodies() {
+  while (TakeTagBody().capacity() != 0) {
+  }
+}
+
+TEST(BitmapTags, KeptBodiesComeBackEmptyAndNeverLeakAnEarlierTag) {
+  DrainKeptTagBodies();
+  std::vector<uint8_t> noise(1u << 20);
+  std::mt19937 random(11);
+  for (uint8_t& byte : noise) byte = static_cast<uint8_t>(random());
+  BitmapTag large;
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 5, 512, 512, 0, noise, 7, large), BitmapResult::kOk);
+  const size_t largeCapacity = large.body.capacity();
+  KeepTagBody(std::move(large.body));
+
+  // The next tags start in the kept memory: each must equal the same tag built without it.
+  const std::vector<uint8_t> pixels = FromHex("00 11 22 33 00 44 55 66");
+  BitmapTag reused, fresh;
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 5, 2, 1, 0, pixels, 7, reused), BitmapResult::kOk);
+  EXPECT_GE(reused.body.capacity(), largeCapacity);
+  DrainKeptTagBodies();
+  ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 5, 2, 1, 0, pixels, 7, fresh), BitmapResult::kOk);
+  EXPECT_EQ(ToHex(reused.body), ToHex(fresh.body));
+
+  KeepTagBody(std::move(reused.body));
+  const BitmapTag jpeg = BuildJpeg2Tag(FromHex("FF D8 FF D9"));
+  EXPECT_EQ(ToHex(jpeg.body), "FF D9 FF D8 FF D8 FF D9 FF D9");
+  EXPECT_GE(jpeg.body.capacity(), largeCapacity);
+}
+
+TEST(BitmapTags, TheKeeperHoldsABoundedNumberOfBoundedBodies) {
+  DrainKeptTagBodies();
+  std::vector<uint8_t> huge;
+  huge.reserve(kKeptTagBodyBytes + 1);
+  KeepTagBody(std::move(huge));
+  EXPECT_EQ(TakeTagBody().capacity(), 0u) << "a body above the limit is freed";
+
+  for (size_t i = 0; i < kKeptTagBodies + 5; ++i) {
+    std::vector<uint8_t> body(100);
+    KeepTagBody(std::move(body));
+  }
+  size_t kept = 0;
+  while (TakeTagBody().capacity() != 0) ++kept;
+  EXPECT_EQ(kept, kKeptTagBodies);
+}
+
 TEST(BitmapTags, JpegOfOnePixelAndTwelveSquareFitsItsBuffer) {
   for (int side : {1, 12}) {
     for (int quality : {0, 50, 99}) {
