@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <cstdint>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -140,16 +141,35 @@ BitmapResult BuildJpeg3Tag(std::span<const uint8_t> jpeg, std::span<const uint8_
 // --- SwfWriter's bitmap operations: one long-form tag each.
 
 void SwfWriter::DefineBitmap(int32_t characterId, const BitmapTag& tag) {
+  constexpr uint64_t kCharacterIdBytes = 2;
+  const uint64_t length = kCharacterIdBytes + uint64_t{tag.body.size()};
+  const auto markSpans = [&](int64_t bodyStart) {
+    for (const ByteSpan& span : tag.precompressed) {
+      if (span.offset <= tag.body.size() && span.length <= tag.body.size() - span.offset) {
+        MarkPrecompressed(bodyStart + static_cast<int64_t>(span.offset),
+                          static_cast<int64_t>(span.length));
+      }
+    }
+  };
+  if (openTagStack_.empty() && shortTagBodyStart_ < 0 && length <= UINT32_MAX) {
+    // The length is known before the body: with the header final at once, the body (megabytes
+    // of bitmap data) goes into a compressed movie without a copy being held there.
+    AlignToByte();
+    WriteU16(TagHeaderWord(tag.code, kLongTagMarker));
+    WriteU32(static_cast<uint32_t>(length));
+    WriteU16(characterId);  // CharacterId
+    const int64_t bodyStart = BytesWritten();
+    markSpans(bodyStart);
+    Settle(bodyStart);
+    WriteSettledBytes(tag.body);
+    SettleClosedTags();
+    return;
+  }
   BeginTag(tag.code);
   WriteU16(characterId);  // CharacterId
   const int64_t bodyStart = BytesWritten();
   WriteBytes(tag.body);
-  for (const ByteSpan& span : tag.precompressed) {
-    if (span.offset <= tag.body.size() && span.length <= tag.body.size() - span.offset) {
-      MarkPrecompressed(bodyStart + static_cast<int64_t>(span.offset),
-                        static_cast<int64_t>(span.length));
-    }
-  }
+  markSpans(bodyStart);
   EndTag();
 }
 

@@ -55,6 +55,23 @@ bool DeflatingMovieFile::Put(int64_t offset, std::span<const uint8_t> bytes) {
   return true;
 }
 
+bool DeflatingMovieFile::CanPutSettled(int64_t offset) const {
+  const int64_t end = pendingStart_ + static_cast<int64_t>(pending_.size());
+  return offset == end && settledEnd_ == end && offset >= kHeaderBytes;
+}
+
+bool DeflatingMovieFile::PutSettled(int64_t offset, std::span<const uint8_t> bytes) {
+  if (failed_ || !CanPutSettled(offset)) return false;
+  if (!pending_.empty()) {
+    if (!WriteCompressed(pending_, pendingStart_, false)) return false;
+    pending_.clear();
+  }
+  if (!WriteCompressed(bytes, offset, false)) return false;
+  pendingStart_ = offset + static_cast<int64_t>(bytes.size());
+  settledEnd_ = pendingStart_;
+  return true;
+}
+
 bool DeflatingMovieFile::Get(int64_t offset, std::span<uint8_t> into) const {
   if (offset < kHeaderBytes) {
     if (offset < 0 || offset + static_cast<int64_t>(into.size()) > kHeaderBytes) return false;
@@ -80,15 +97,15 @@ bool DeflatingMovieFile::Settle(int64_t offset) {
   settledEnd_ = std::clamp(offset, settledEnd_, end);
   const auto settled = static_cast<size_t>(settledEnd_ - pendingStart_);
   if (failed_ || settled < kSettleBytes) return !failed_;
-  if (!WriteCompressed(settled, false)) return false;
+  if (!WriteCompressed(std::span<const uint8_t>(pending_).first(settled), pendingStart_, false)) {
+    return false;
+  }
   pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(settled));
   pendingStart_ = settledEnd_;
   return true;
 }
 
-bool DeflatingMovieFile::Feed(int64_t begin, int64_t end, int level) {
-  auto bytes = std::span<const uint8_t>(pending_).subspan(static_cast<size_t>(begin - pendingStart_),
-                                                          static_cast<size_t>(end - begin));
+bool DeflatingMovieFile::Feed(std::span<const uint8_t> bytes, int level) {
   if (!deflater_->SetLevel(level, compressed_)) return false;
   // In pieces, so that a cancelled run stops between them; at one level the stream does not
   // depend on how its input is cut.
@@ -100,20 +117,24 @@ bool DeflatingMovieFile::Feed(int64_t begin, int64_t end, int level) {
   return true;
 }
 
-bool DeflatingMovieFile::WriteCompressed(size_t count, bool finish) {
+bool DeflatingMovieFile::WriteCompressed(std::span<const uint8_t> bytes, int64_t start,
+                                         bool finish) {
   compressed_.clear();
   bool ok = deflater_.has_value();
-  const int64_t end = pendingStart_ + static_cast<int64_t>(count);
-  for (int64_t at = pendingStart_; ok && at < end;) {
+  const int64_t end = start + static_cast<int64_t>(bytes.size());
+  const auto slice = [&](int64_t from, int64_t to) {
+    return bytes.subspan(static_cast<size_t>(from - start), static_cast<size_t>(to - from));
+  };
+  for (int64_t at = start; ok && at < end;) {
     while (!precompressed_.empty() && precompressed_.front().end <= at) precompressed_.pop_front();
     if (!precompressed_.empty() && precompressed_.front().begin <= at) {
       const int64_t next = std::min(end, precompressed_.front().end);
-      ok = Feed(at, next, kStoredLevel);
+      ok = Feed(slice(at, next), kStoredLevel);
       at = next;
     } else {
       const int64_t next =
           precompressed_.empty() ? end : std::min(end, precompressed_.front().begin);
-      ok = Feed(at, next, kMovieZlibLevel);
+      ok = Feed(slice(at, next), kMovieZlibLevel);
       at = next;
     }
   }
@@ -129,7 +150,7 @@ bool DeflatingMovieFile::WriteCompressed(size_t count, bool finish) {
 bool DeflatingMovieFile::Close(Diagnostics& diagnostics) {
   if (!file_) return false;
   const int64_t uncompressedBytes = pendingStart_ + static_cast<int64_t>(pending_.size());
-  if (!failed_) WriteCompressed(pending_.size(), true);
+  if (!failed_) WriteCompressed(pending_, pendingStart_, true);
   pending_.clear();
   pending_.shrink_to_fit();
   compressed_ = {};

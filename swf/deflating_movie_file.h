@@ -37,6 +37,14 @@ class DeflatingMovieFile {
   // Places `bytes` at `offset`: the header, or body bytes at or after the settled part, not
   // beyond the end so far. False (nothing placed) otherwise.
   bool Put(int64_t offset, std::span<const uint8_t> bytes);
+  // True when body bytes at `offset` can be placed with PutSettled: `offset` is the end so far
+  // and every byte before it is settled.
+  bool CanPutSettled(int64_t offset) const;
+  // Places body bytes at such an offset that are final as they come: they are compressed
+  // straight from `bytes` (a bitmap's data is megabytes; holding a copy would cost the time
+  // and memory of one). Spans among them are marked precompressed beforehand. False when the
+  // offset does not qualify or compressing failed.
+  bool PutSettled(int64_t offset, std::span<const uint8_t> bytes);
   // Copies placed bytes at `offset` that are not settled yet. False when not available.
   bool Get(int64_t offset, std::span<uint8_t> into) const;
   // Body bytes [offset, offset + length) are already compressed: the stream stores them. Spans
@@ -50,11 +58,11 @@ class DeflatingMovieFile {
   bool Close(Diagnostics& diagnostics);
 
  private:
-  // Compresses the first `count` pending bytes (each precompressed span at level 0) and
-  // writes the result; `finish` ends the stream after them.
-  bool WriteCompressed(size_t count, bool finish);
-  // Feeds pending bytes [begin, end) (movie offsets) to zlib at `level`.
-  bool Feed(int64_t begin, int64_t end, int level);
+  // Compresses `bytes`, the movie's bytes from offset `start` on (each precompressed span at
+  // level 0), and writes the result; `finish` ends the stream after them.
+  bool WriteCompressed(std::span<const uint8_t> bytes, int64_t start, bool finish);
+  // Feeds `bytes` to zlib at `level`, in pieces.
+  bool Feed(std::span<const uint8_t> bytes, int level);
 
   struct Span {
     int64_t begin;

@@ -72,6 +72,15 @@ void SwfBitStream::WriteBytes(std::span<const uint8_t> bytes) {
   bytesWritten_ += static_cast<int64_t>(bytes.size());
 }
 
+void SwfBitStream::WriteSettledBytes(std::span<const uint8_t> bytes) {
+  if (deflating_ && bitCount_ == 0 && !failed_ && deflating_->CanPutSettled(bytesWritten_)) {
+    if (!deflating_->PutSettled(bytesWritten_, bytes)) failed_ = true;
+    bytesWritten_ += static_cast<int64_t>(bytes.size());
+    return;
+  }
+  WriteBytes(bytes);
+}
+
 int SwfBitStream::Close() {
   if (deflating_) {
     if (!deflating_->Close(diagnostics_)) failed_ = true;

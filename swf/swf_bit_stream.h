@@ -63,6 +63,10 @@ class SwfBitStream {
   void ReadBack(int64_t offset, std::span<uint8_t> into);
   // Bytes before `offset` will not be patched again (compressed output may drop them).
   void Settle(int64_t offset);
+  // Writes `bytes`, which nothing will patch, at the end of a stream that is settled up to
+  // there: compressed output takes them straight from `bytes` instead of holding a copy.
+  // Otherwise the same as WriteBytes.
+  void WriteSettledBytes(std::span<const uint8_t> bytes);
   // Bytes [offset, offset + length), just written, are already compressed: compressed output
   // stores them instead of deflating them again. Nothing changes in an uncompressed file.
   void MarkPrecompressed(int64_t offset, int64_t length);
