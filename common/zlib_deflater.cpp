@@ -1,5 +1,7 @@
 #include "common/zlib_deflater.h"
 
+#include <libdeflate.h>
+
 #include <algorithm>
 #include <limits>
 #include <new>
@@ -15,12 +17,24 @@ constexpr size_t kMinOutputGrowth = size_t{64} * 1024;
 constexpr size_t kMaxPieceBytes = size_t{1} << 30;
 // A 32 KiB window, as compress2 uses; the stream's header says so (78).
 constexpr int kWindowBits = 15;
+// zlib's header byte for deflate with that window (CM 8, CINFO 7).
+constexpr uint8_t kHeaderCmf = 0x78;
+
+// The header's second byte as zlib writes it: FLEVEL from the level of the first deflate call
+// (0 fastest, 1 fast, 2 default, 3 maximum), no preset dictionary, FCHECK making the pair a
+// multiple of 31.
+uint8_t HeaderFlg(int level) {
+  if (level == Z_DEFAULT_COMPRESSION) level = 6;  // zlib's meaning of it
+  const unsigned flevel = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
+  const unsigned pair = kHeaderCmf << 8 | flevel << 6;
+  return static_cast<uint8_t>((pair + 31 - pair % 31) & 0xFF);
+}
 
 }  // namespace
 
 ZlibDeflater::ZlibDeflater(int level, int memLevel) : level_(level) {
   const int result =
-      deflateInit2(&stream_, level, Z_DEFLATED, kWindowBits, memLevel, Z_DEFAULT_STRATEGY);
+      deflateInit2(&stream_, level, Z_DEFLATED, -kWindowBits, memLevel, Z_DEFAULT_STRATEGY);
   if (result == Z_MEM_ERROR) throw std::bad_alloc();
   ok_ = result == Z_OK;
 }
@@ -49,6 +63,12 @@ bool ZlibDeflater::Fail() {
 
 bool ZlibDeflater::Append(std::span<const uint8_t> input, bool finish, std::vector<uint8_t>& out) {
   if (!ok_) return false;
+  if (!headerWritten_) {
+    out.push_back(kHeaderCmf);
+    out.push_back(HeaderFlg(level_));
+    headerWritten_ = true;
+  }
+  if (!input.empty()) adler_ = libdeflate_adler32(adler_, input.data(), input.size());
   for (;;) {
     const size_t piece = std::min(input.size(), kMaxPieceBytes);
     const bool last = piece == input.size();
@@ -69,6 +89,7 @@ bool ZlibDeflater::Append(std::span<const uint8_t> input, bool finish, std::vect
     if (last) break;
   }
   if (finish) {
+    for (const int shift : {24, 16, 8, 0}) out.push_back(static_cast<uint8_t>(adler_ >> shift));
     deflateEnd(&stream_);
     ok_ = false;  // the stream is complete; nothing more may be appended
   }

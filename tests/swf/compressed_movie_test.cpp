@@ -222,6 +222,27 @@ TEST(ZlibDeflater, PiecesGiveCompress2sStream) {
   }
 }
 
+TEST(ZlibDeflater, EveryLevelGivesCompress2sHeaderAndChecksum) {
+  // The header's FLEVEL (78 01, 78 5E, 78 9C, 78 DA) and the Adler-32 at the end, for the
+  // default level too; an empty input still makes a complete stream.
+  const std::vector<uint8_t> data = NoiseBytes(5000, 4);
+  for (const int level : {Z_DEFAULT_COMPRESSION, 0, 1, 2, 5, 6, 7, 8, 9}) {
+    for (const size_t size : {size_t{0}, data.size()}) {
+      SCOPED_TRACE("level " + std::to_string(level) + ", " + std::to_string(size) + " bytes");
+      const auto input = std::span(data).first(size);
+      ZlibDeflater deflater(level);
+      std::vector<uint8_t> stream;
+      ASSERT_TRUE(deflater.Append(input, true, stream));
+      EXPECT_EQ(ToHex(stream), ToHex(Compress2({input.begin(), input.end()}, level)));
+    }
+  }
+  ZlibDeflater later(9);
+  std::vector<uint8_t> stream;
+  ASSERT_TRUE(later.SetLevel(1, stream)) << "before any input: the header states level 1";
+  ASSERT_TRUE(later.Append(data, true, stream));
+  EXPECT_EQ(ToHex(stream), ToHex(Compress2(data, 1)));
+}
+
 TEST(ZlibDeflater, LevelChangesKeepOneStreamAndStoreWhatLevel0Gets) {
   const auto first = NoiseBytes(100000, 1), stored = NoiseBytes(150000, 2), last = NoiseBytes(70000, 3);
   const std::vector<uint8_t> zeros(90000, 0);
