@@ -113,7 +113,19 @@ bool DeflatingMovieFile::Feed(std::span<const uint8_t> bytes, int level) {
     const std::span<const uint8_t> piece = bytes.first(std::min(bytes.size(), kSettleBytes));
     bytes = bytes.subspan(piece.size());
     if (CancellationRequested() || !deflater_->Append(piece, false, compressed_)) return false;
+    // Written as it comes: the output buffer stays the size of a piece, in cache, however
+    // large the bitmap.
+    if (compressed_.size() >= kSettleBytes && !WriteOut()) return false;
   }
+  return true;
+}
+
+bool DeflatingMovieFile::WriteOut() {
+  if (std::fwrite(compressed_.data(), 1, compressed_.size(), file_.get()) != compressed_.size()) {
+    return false;
+  }
+  compressedBytes_ += compressed_.size();
+  compressed_.clear();
   return true;
 }
 
@@ -138,12 +150,10 @@ bool DeflatingMovieFile::WriteCompressed(std::span<const uint8_t> bytes, int64_t
       at = next;
     }
   }
-  if (!ok || (finish && !deflater_->Append({}, true, compressed_)) ||
-      std::fwrite(compressed_.data(), 1, compressed_.size(), file_.get()) != compressed_.size()) {
+  if (!ok || (finish && !deflater_->Append({}, true, compressed_)) || !WriteOut()) {
     failed_ = true;
     return false;
   }
-  compressedBytes_ += compressed_.size();
   return true;
 }
 

@@ -63,6 +63,8 @@ class DeflatingMovieFile {
   bool WriteCompressed(std::span<const uint8_t> bytes, int64_t start, bool finish);
   // Feeds `bytes` to zlib at `level`, in pieces.
   bool Feed(std::span<const uint8_t> bytes, int level);
+  // Writes the compressed bytes gathered so far to the file and empties the buffer.
+  bool WriteOut();
 
   struct Span {
     int64_t begin;
@@ -76,7 +78,7 @@ class DeflatingMovieFile {
   std::vector<uint8_t> pending_;   // body bytes not compressed yet
   int64_t settledEnd_ = 0;         // body bytes before this offset will not change
   std::deque<Span> precompressed_;   // spans not compressed yet, in increasing order
-  std::vector<uint8_t> compressed_;  // reused output buffer
+  std::vector<uint8_t> compressed_;  // compressed bytes not written yet, up to about a piece
   uint64_t compressedBytes_ = 0;
   bool failed_ = false;
 };
