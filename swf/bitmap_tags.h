@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "common/reusable_buffer.h"
 #include "swf/swf_codes.h"
 
 namespace lumapress {
@@ -34,9 +35,11 @@ struct BitmapTag {
 // Tag bodies are megabytes large and every image builds one. A body that is done with is kept
 // for the next tag, so its pages stay mapped instead of going back to the system and faulting
 // in again for every image (measured: most of a lossless conversion's page faults). Keeps at
-// most kKeptTagBodies bodies of at most kKeptTagBodyBytes each. Thread-safe.
-inline constexpr size_t kKeptTagBodies = 16;
-inline constexpr size_t kKeptTagBodyBytes = size_t{32} << 20;
+// most kKeptTagBodies bodies (enough for the images two jobs have in flight, and for a batch of
+// eight) of at most kKeptTagBodyBytes each, the limit of other kept buffers, so a long-lived
+// program holds at most 128 MiB of them between runs. Thread-safe.
+inline constexpr size_t kKeptTagBodies = 8;
+inline constexpr size_t kKeptTagBodyBytes = ReusableBuffer::kKeepBytes;
 // An empty body, with the capacity of a kept one where there is one.
 std::vector<uint8_t> TakeTagBody();
 // Keeps `body`'s memory for a later TakeTagBody, or frees it.
