@@ -1,11 +1,9 @@
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <vector>
 
 #include "platform/large_memory.h"
 
@@ -42,13 +40,5 @@ class ReusableBuffer {
   LargeMemory bytes_;
   size_t capacity_ = 0;
 };
-
-// Makes room for `needed` bytes in `bytes`, at least doubling its capacity when it must grow.
-// A vector that is filled and emptied image after image then settles at the largest size
-// early, instead of moving to fresh memory (and faulting every page in again) each time a
-// larger image comes. Throws std::bad_alloc.
-inline void ReserveGrowing(std::vector<uint8_t>& bytes, size_t needed) {
-  if (needed > bytes.capacity()) bytes.reserve(std::max(needed, bytes.capacity() * 2));
-}
 
 }  // namespace lumapress

@@ -6,8 +6,6 @@
 #include <limits>
 #include <new>
 
-#include "common/reusable_buffer.h"
-
 namespace lumapress {
 namespace {
 
@@ -45,7 +43,6 @@ ZlibDeflater::~ZlibDeflater() {
 
 void ZlibDeflater::OfferRoom(std::vector<uint8_t>& out, size_t room) {
   const size_t used = out.size();
-  ReserveGrowing(out, used + room);
   out.resize(used + room);
   stream_.next_out = out.data() + used;
   stream_.avail_out = static_cast<uInt>(room);

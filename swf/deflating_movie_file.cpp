@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "common/cancellation.h"
-#include "common/reusable_buffer.h"
 #include "platform/file_system.h"
 #include "swf/movie_compression.h"
 
@@ -50,7 +49,6 @@ bool DeflatingMovieFile::Put(int64_t offset, std::span<const uint8_t> bytes) {
   const auto at = static_cast<size_t>(offset - pendingStart_);
   const size_t overlap = std::min(bytes.size(), pending_.size() - at);
   if (overlap > 0) std::memcpy(pending_.data() + at, bytes.data(), overlap);
-  ReserveGrowing(pending_, pending_.size() + (bytes.size() - overlap));
   pending_.insert(pending_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(overlap), bytes.end());
   return true;
 }
@@ -131,7 +129,6 @@ bool DeflatingMovieFile::WriteOut() {
 
 bool DeflatingMovieFile::WriteCompressed(std::span<const uint8_t> bytes, int64_t start,
                                          bool finish) {
-  compressed_.clear();
   bool ok = deflater_.has_value();
   const int64_t end = start + static_cast<int64_t>(bytes.size());
   const auto slice = [&](int64_t from, int64_t to) {
