@@ -49,6 +49,15 @@ class KeptObjects {
     return Lease(*this, std::make_unique<T>(std::forward<Args>(args)...));
   }
 
+  // Frees the kept objects; those on loan are kept when they come back.
+  void Clear() noexcept {
+    std::vector<std::unique_ptr<T>> freed;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      freed.swap(free_);
+    }
+  }
+
  private:
   // Called from Lease's destructor, so it must not throw: without memory to keep the object,
   // it is freed instead (push_back leaves it untouched when it throws).

@@ -3,6 +3,7 @@
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <memory>
 #include <new>
@@ -51,11 +52,23 @@ WholeBufferDeflater::Status WholeBufferDeflater::Append(std::span<const uint8_t>
   return size == 0 ? Status::kFailed : Status::kOk;
 }
 
+namespace {
+
+std::array<KeptObjects<WholeBufferDeflater>, WholeBufferDeflater::kMaxLevel + 1>& KeptDeflaters() {
+  static std::array<KeptObjects<WholeBufferDeflater>, WholeBufferDeflater::kMaxLevel + 1> kept;
+  return kept;
+}
+
+}  // namespace
+
 KeptObjects<WholeBufferDeflater>::Lease BorrowDeflater(int level) {
-  static KeptObjects<WholeBufferDeflater> kept[WholeBufferDeflater::kMaxLevel + 1];
   const int index =
       std::clamp(level, WholeBufferDeflater::kMinLevel, WholeBufferDeflater::kMaxLevel);
-  return kept[index].Borrow(index);
+  return KeptDeflaters()[static_cast<size_t>(index)].Borrow(index);
+}
+
+void ReleaseKeptDeflaters() noexcept {
+  for (auto& kept : KeptDeflaters()) kept.Clear();
 }
 
 }  // namespace lumapress

@@ -50,5 +50,7 @@ class WholeBufferDeflater {
 // A deflater at `level` kept for the next bitmap, whichever thread converts it: libdeflate's
 // tables and the output room are not allocated afresh for every image.
 KeptObjects<WholeBufferDeflater>::Lease BorrowDeflater(int level);
+// Frees the kept deflaters, when a run is over.
+void ReleaseKeptDeflaters() noexcept;
 
 }  // namespace lumapress

@@ -18,6 +18,7 @@
 #include "conversion/output_paths.h"
 #include "conversion/output_preflight.h"
 #include "conversion/temporary_movie.h"
+#include "conversion/write_image_bitmap.h"
 #include "conversion/work_estimate.h"
 #include "lumapress/convert.h"
 #include "platform/file_system.h"
@@ -453,6 +454,10 @@ ConversionResult RunConversion(const ConversionSettings& settings, std::span<con
   if (ConversionResult checked = CheckSettings(settings, inputPaths.size()); !checked.ok()) return checked;
   std::vector<PlannedMovie> movies;
   if (ConversionResult planned = PlanOutputs(settings, inputPaths, movies); !planned.ok()) return planned;
+  // Declared before the run, so it ends after the run has returned every buffer it borrowed.
+  struct ReleaseKeptMemoryAtEnd {
+    ~ReleaseKeptMemoryAtEnd() { ReleaseKeptBitmapMemory(); }
+  } releaseKeptMemory;
   ConversionRun run(settings, inputPaths, callbacks, std::move(movies));
   return run.Run();
 }

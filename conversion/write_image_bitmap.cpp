@@ -16,6 +16,11 @@ namespace {
 // Bitmap tags state their width and height in 16 bits.
 constexpr uint32_t kMaxBitmapSide = 65535;
 
+KeptObjects<ReusableBuffer>& KeptPixelBuffers() {
+  static KeptObjects<ReusableBuffer> kept;
+  return kept;
+}
+
 // A format 5 lossless tag: the whole PixelBuffer32, which libdeflate compresses in one call,
 // in memory kept for the next image. Refused before anything is allocated when
 // the buffer is beyond that call's limit.
@@ -23,8 +28,7 @@ BitmapResult BuildLossless32Tag(int32_t code, const ImageRows& rows, LosslessEff
                                 BitmapTag& tag) {
   const uint64_t bytes = uint64_t{rows.width} * rows.height * 4;
   if (bytes > WholeBufferDeflater::kMaxInputBytes) return BitmapResult::kTooLarge;
-  static KeptObjects<ReusableBuffer> kept;
-  const auto pixels = kept.Borrow();
+  const auto pixels = KeptPixelBuffers().Borrow();
   const std::span<uint8_t> buffer = pixels->Get(static_cast<size_t>(bytes));
   FillPixelRows32(rows, 0, rows.height, buffer.data());
   // libdeflate's one call cannot be interrupted: a cancelled run stops before it.
@@ -72,6 +76,12 @@ BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
       return BuildLossless32Tag(kTagDefineBitsLossless, rows, effort, bitmap.tag);
   }
   return BitmapResult::kCompressFailed;
+}
+
+void ReleaseKeptBitmapMemory() noexcept {
+  KeptPixelBuffers().Clear();
+  ReleaseKeptDeflaters();
+  ReleaseKeptTagBodies();
 }
 
 }  // namespace lumapress

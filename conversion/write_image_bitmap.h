@@ -22,4 +22,9 @@ struct PreparedBitmap {
 BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
                                 LosslessEffort effort, PreparedBitmap& bitmap);
 
+// Frees the memory that bitmaps keep from one image to the next (pixel buffers, compressors,
+// tag bodies; up to hundreds of megabytes), so that a program that lives on after a run, such
+// as the dialog, does not hold it while idle. Buffers still in use are kept when they come back.
+void ReleaseKeptBitmapMemory() noexcept;
+
 }  // namespace lumapress

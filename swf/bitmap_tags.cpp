@@ -65,6 +65,11 @@ void KeepTagBody(std::vector<uint8_t>&& body) {
   if (kept.size() < kKeptTagBodies) kept.push_back(std::move(taken));
 }
 
+void ReleaseKeptTagBodies() noexcept {
+  const std::lock_guard<std::mutex> lock(keptBodiesMutex);
+  KeptBodies().clear();  // frees the bodies, keeps the room for them
+}
+
 void BeginLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,
                       int32_t colorCount, BitmapTag& tag) {
   tag.code = code;

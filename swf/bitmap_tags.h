@@ -44,6 +44,8 @@ inline constexpr size_t kKeptTagBodyBytes = ReusableBuffer::kKeepBytes;
 std::vector<uint8_t> TakeTagBody();
 // Keeps `body`'s memory for a later TakeTagBody, or frees it.
 void KeepTagBody(std::vector<uint8_t>&& body);
+// Frees the kept bodies, when a run is over.
+void ReleaseKeptTagBodies() noexcept;
 
 // Results of building a bitmap tag.
 enum class BitmapResult {
