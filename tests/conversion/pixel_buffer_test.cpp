@@ -46,6 +46,21 @@ TEST(PixelBuffer, OpaquePixelsGetAZeroByteAndKeepTheSource) {
   EXPECT_EQ(pixels, before);
 }
 
+TEST(PixelBuffer, OpaqueRowsOfEveryWidthUpToNineFillWithoutReadingPastTheRows) {
+  // Rows without padding, in a buffer of exactly their size: a read past a row's end would be
+  // the next row's first byte, and past the last row AddressSanitizer's report.
+  for (uint32_t width = 1; width <= 9; ++width) {
+    std::vector<uint8_t> pixels(size_t{width} * 3 * 3);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(0x40 + i);
+    std::vector<uint8_t> expected;
+    for (size_t i = 0; i < pixels.size(); i += 3) {
+      expected.insert(expected.end(), {0, pixels[i], pixels[i + 1], pixels[i + 2]});
+    }
+    const PixelBuffer32 buffer = FillPixelBuffer32(RowsOf(pixels, width, 3, 3));
+    EXPECT_EQ(ToHex(buffer.bytes), ToHex(expected)) << "width " << width;
+  }
+}
+
 TEST(PixelBuffer, HonoursRowLength) {
   // Two rows of one RGB pixel, each row padded to 4 bytes.
   std::vector<uint8_t> pixels = FromHex("0A 0B 0C EE  1A 1B 1C EE");
