@@ -115,9 +115,11 @@ bool MovieFits(int64_t writtenBytes, uint64_t moreBytes, int64_t limit) {
   return moreBytes <= room && room - moreBytes >= kEndTagBytes;
 }
 
-bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath) {
+bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath, ExistingFile existing) {
   SetHidden(temporaryPath, false);
-  if (RenameReplacing(temporaryPath, moviePath)) return true;
+  const bool moved = existing == ExistingFile::kReplace ? RenameReplacing(temporaryPath, moviePath)
+                                                        : RenameIfFree(temporaryPath, moviePath);
+  if (moved) return true;
   DiscardMovie(temporaryPath);
   return false;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "conversion/temporary_movie.h"
 #include "conversion/write_image_bitmap.h"
 
 namespace lumapress {
@@ -75,7 +76,8 @@ bool MovieFits(int64_t writtenBytes, uint64_t moreBytes, int64_t limit = kMaxMov
 
 // Shows the finished movie at `temporaryPath` and moves it to `moviePath` in one step. False
 // (the temporary movie removed) when that fails.
-bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath);
+bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath,
+                 ExistingFile existing = ExistingFile::kReplace);
 
 // Removes a temporary movie that will not be committed.
 void DiscardMovie(const std::string& temporaryPath);

@@ -84,7 +84,7 @@ ConversionResult PlanOutputs(const ConversionSettings& settings, std::span<const
     const FileFacts facts = InspectPath(settings.outputPath);
     if (auto clash = files.Clash(settings.outputPath, facts, ConversionResult::kNoInput); !clash.ok()) return clash;
     if (auto checked = CheckReplaceable(settings.outputPath, facts); !checked.ok()) return checked;
-    movies.push_back({settings.outputPath, facts.writePath});
+    movies.push_back({settings.outputPath, facts.writePath, facts.kind != FileFacts::Kind::kMissing});
     return MakeResult(Status::kOk);
   }
   const std::string folder = WithTrailingSeparator(settings.outputPath);
@@ -102,7 +102,7 @@ ConversionResult PlanOutputs(const ConversionSettings& settings, std::span<const
     if (!clash.ok()) return clash;
     if (auto checked = CheckReplaceable(path, facts); !checked.ok()) return AboutInput(std::move(checked), i);
     files.AddMovie(facts, i);
-    movies.push_back({path, facts.writePath});
+    movies.push_back({path, facts.writePath, facts.kind != FileFacts::Kind::kMissing});
   }
   return MakeResult(Status::kOk);
 }

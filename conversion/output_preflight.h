@@ -13,6 +13,7 @@ namespace lumapress {
 struct PlannedMovie {
   std::string path;       // as the user knows it: in messages and progress
   std::string writePath;  // the file replaced: the target of a symbolic link at `path`, else `path`
+  bool existed = false;   // something was at writePath when the run was planned
 };
 
 // Resolves every movie a run of `settings` over `inputs` will write (the single movie, or one

@@ -8,18 +8,20 @@
 #include <string>
 #include <system_error>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "common/cancellation.h"
+#include "conversion/file_identity.h"
 #include "conversion/image_job.h"
 #include "conversion/image_pipeline.h"
 #include "conversion/movie_steps.h"
 #include "conversion/output_paths.h"
 #include "conversion/output_preflight.h"
 #include "conversion/temporary_movie.h"
-#include "conversion/write_image_bitmap.h"
 #include "conversion/work_estimate.h"
+#include "conversion/write_image_bitmap.h"
 #include "lumapress/convert.h"
 #include "platform/file_system.h"
 #include "platform/path_rules.h"
@@ -268,7 +270,7 @@ class ConversionRun {
     if (settings_.batchMode) {
       pipeline_->AwaitWritten(index);
       Report(moviePath, slot.diagnostics);
-      if (auto renamed = CommitBatchMovie(slot, moviePath); !renamed.ok()) return renamed;
+      if (auto renamed = CommitBatchMovie(slot, index); !renamed.ok()) return renamed;
     } else {
       ConversionResult written = WriteSlideShowImage(index, moviePath);
       if (writer_) Report(moviePath, writer_->diagnostics().Take());
@@ -310,7 +312,9 @@ class ConversionRun {
     if (!MovieFits(writer_->BytesWritten(), 0)) return TooLarge(moviePath);
     const bool finished = FinishMovie(*writer_);
     Report(moviePath, writer_->diagnostics().Take());
-    if (!finished || !temporary_->Commit()) return MakeResult(Status::kCannotWriteOutput, {moviePath});
+    // A name that was free when the run was planned is taken only if it still is.
+    const ExistingFile existing = MovieOf(0).existed ? ExistingFile::kReplace : ExistingFile::kKeep;
+    if (!finished || !temporary_->Commit(existing)) return MakeResult(Status::kCannotWriteOutput, {moviePath});
     writer_.reset();
     temporary_.reset();
     return MakeResult(Status::kOk);
@@ -364,11 +368,35 @@ class ConversionRun {
   }
 
   // Moves a finished batch movie into place, or says why it could not be written.
-  ConversionResult CommitBatchMovie(ImageSlot& slot, const std::string& moviePath) {
+  //
+  // Names that differ when the run is planned can name one file when it commits: in a folder
+  // that ignores case (A.swf and a.swf on vfat, exFAT or macOS's default volumes) or folds
+  // Unicode forms. A movie must then not replace the earlier movie of this run; and a name
+  // that was free when the run was planned is taken only if it still is.
+  ConversionResult CommitBatchMovie(ImageSlot& slot, size_t index) {
+    const PlannedMovie& movie = MovieOf(index);
     ConversionResult result = std::move(slot.written);
-    if (result.ok() && !slot.movie->Commit()) result = MakeResult(Status::kCannotWriteOutput, {moviePath});
+    if (result.ok()) result = CheckNoEarlierMovieThere(index);
+    if (result.ok() && !slot.movie->Commit(movie.existed ? ExistingFile::kReplace : ExistingFile::kKeep)) {
+      result = CheckNoEarlierMovieThere(index);  // the name taken meanwhile, by an earlier movie?
+      if (result.ok()) result = MakeResult(Status::kCannotWriteOutput, {movie.path});
+    }
     slot.movie.reset();  // removes the file unless it was committed
+    if (result.ok()) committedMovies_.try_emplace(InspectPath(movie.writePath).key, index);
     return result;
+  }
+
+  // A collision when the movie's path now names a movie this run committed. (File systems
+  // whose file numbers are not stable, as some FUSE drivers', do not tell; there the commit
+  // itself refuses a taken name.)
+  ConversionResult CheckNoEarlierMovieThere(size_t index) const {
+    const FileFacts facts = InspectPath(MovieOf(index).writePath);
+    if (facts.kind == FileFacts::Kind::kMissing) return MakeResult(Status::kOk);
+    const auto earlier = committedMovies_.find(facts.key);
+    if (earlier == committedMovies_.end()) return MakeResult(Status::kOk);
+    return AboutInput(
+        MakeResult(Status::kOutputCollision, {inputs_[earlier->second], inputs_[index], MovieOf(index).path}),
+        index);
   }
 
   static ConversionResult StartResult(MovieStart start, const std::string& moviePath) {
@@ -436,6 +464,7 @@ class ConversionRun {
   const int32_t frameRate_;
   const std::string batchFolder_;  // batch mode: outputPath ending in a separator
   bool folderCreated_ = false;
+  std::unordered_map<std::string, size_t> committedMovies_;  // batch: file key -> input index
   std::vector<std::string> createdFolders_;  // top down
   bool writesAllowed_ = false;
 

@@ -90,12 +90,12 @@ TemporaryMovie::~TemporaryMovie() {
   }
 }
 
-bool TemporaryMovie::Commit() {
+bool TemporaryMovie::Commit(ExistingFile existing) {
   if (path_.empty()) return false;
   // Renamed while still held where the system allows it, so a cleaner cannot take the
   // finished file in between; Windows renames no file held open.
   if (kNativePathStyle == PathStyle::kWindows) file_.Release();
-  const bool committed = CommitMovie(path_, moviePath_);  // removes the file when it fails
+  const bool committed = CommitMovie(path_, moviePath_, existing);  // removes the file when it fails
   path_.clear();
   file_.Release();
   return committed;

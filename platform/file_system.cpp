@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>  // renameat2 (glibc), renamex_np (macOS)
+
 #include <cerrno>
 
 #include "platform/path_rules.h"
@@ -81,6 +83,11 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 bool RenameReplacing(const std::string& from, const std::string& to) {
   return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool RenameIfFree(const std::string& from, const std::string& to) {
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
+  return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(WideFromUtf8(path).c_str()) != 0; }
@@ -274,6 +281,20 @@ bool RenameReplacing(const std::string& from, const std::string& to) {
   std::error_code error;
   fs::rename(from, to, error);
   return !error;
+}
+
+bool RenameIfFree(const std::string& from, const std::string& to) {
+#if defined(__linux__)
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;  // EEXIST: taken
+#elif defined(__APPLE__)
+  if (::renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0) return true;
+  if (errno != EINVAL && errno != ENOTSUP) return false;
+#endif
+  // The file system cannot refuse to replace (a FUSE driver, say): look, then move.
+  struct stat facts {};
+  if (::lstat(to.c_str(), &facts) == 0 || errno != ENOENT) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool RemoveFile(const std::string& path) {

@@ -20,6 +20,12 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 // `from` then stays where it was.
 bool RenameReplacing(const std::string& from, const std::string& to);
 
+// Moves `from` to `to` in one step unless an entry is already there, as the file system
+// compares names: a folder that ignores case finds A.swf when asked for a.swf. False when
+// `to` is taken or the move fails; `from` then stays where it was. Where the file system
+// cannot refuse to replace, the name is looked up first.
+bool RenameIfFree(const std::string& from, const std::string& to);
+
 // Removes a file. False when there was none or it could not be removed.
 bool RemoveFile(const std::string& path);
 

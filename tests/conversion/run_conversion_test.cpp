@@ -161,6 +161,73 @@ TEST_F(ConversionTest, BatchModeWritesOneMoviePerImage) {
   EXPECT_EQ(std::distance(fs::directory_iterator(settings_.outputPath), fs::directory_iterator()), 3);
 }
 
+// A batch movie's name that was free when the run was planned can be taken by the time the
+// movie is done: in a folder that ignores case, A.swf and a.swf are planned as two movies but
+// are one file once the first is written (a hard link made during the run stands in for
+// such a folder here); or the user saves a file of that name meanwhile. The movie must then
+// not replace what is there.
+TEST_F(ConversionTest, ABatchMovieNeverTakesANameThatWasTakenDuringTheRun) {
+  struct Case {
+    const char* what;
+    void (*take)(const std::string& firstMovie, const std::string& name);
+    Status status;
+  };
+  const Case cases[] = {
+      {"by the run's first movie",
+       [](const std::string& firstMovie, const std::string& name) { fs::create_hard_link(firstMovie, name); },
+       Status::kOutputCollision},
+      {"by a note", [](const std::string&, const std::string& name) { std::ofstream(name) << "not a movie"; },
+       Status::kCannotWriteOutput},
+  };
+  int folders = 0;
+  for (const Case& c : cases) {
+    for (const unsigned jobs : {1u, 2u}) {
+      SCOPED_TRACE(std::string(c.what) + ", jobs " + std::to_string(jobs));
+      const std::string out = Path("out" + std::to_string(++folders));
+      fs::create_directory(out);
+      settings_.outputPath = out;
+      settings_.batchMode = true;
+      settings_.jobs = jobs;
+      const std::vector<std::string> inputs = {PhotoPng("A.png", 40, 30), FlatPng("b.png", 8, 8, 2)};
+      const std::string first = out + "/A.swf", second = out + "/b.swf";
+      user_ = {};
+      ASSERT_EQ(Convert(inputs,
+                        [&](const ConversionProgress& progress) {
+                          if (progress.imagesDone == 1) c.take(first, second);
+                          return true;
+                        }),
+                -1);
+      EXPECT_EQ(result_.status, c.status);
+      if (c.status == Status::kOutputCollision) {
+        EXPECT_EQ(result_.inputIndex, 1u);
+        ASSERT_EQ(user_.messages.size(), 1u);
+        EXPECT_NE(user_.messages[0].find(inputs[0]), std::string::npos) << user_.messages[0];
+        EXPECT_NE(user_.messages[0].find(inputs[1]), std::string::npos) << user_.messages[0];
+      } else {
+        std::ifstream kept(second);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "not a movie");
+      }
+      EXPECT_EQ(ReadSwfFile(first).frameSize.xMax, 40 * 20) << "the first movie is still the first image's";
+      EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 2) << "no temporary file";
+    }
+  }
+}
+
+TEST_F(ConversionTest, ASlideShowNeverTakesANameThatWasTakenDuringTheRun) {
+  settings_.outputPath = Path("show.swf");
+  ASSERT_EQ(Convert({FlatPng("a.png", 8, 8, 1), FlatPng("b.png", 8, 8, 2)},
+                    [&](const ConversionProgress& progress) {
+                      if (progress.imagesDone == 1) std::ofstream(settings_.outputPath) << "not a movie";
+                      return true;
+                    }),
+            -1);
+  EXPECT_EQ(result_.status, Status::kCannotWriteOutput);
+  std::ifstream kept(settings_.outputPath);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "not a movie");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_.path()), fs::directory_iterator()), 3)
+      << "the images and the note; no temporary file";
+}
+
 // Paths as the system spells them: on Windows "-b -o outb pics\\2-shapes.png" writes
 // outb\\2-shapes.swf; the folder question is asked for outb.
 TEST_F(ConversionTest, BatchNamesJoinWithTheSystemsSeparator) {

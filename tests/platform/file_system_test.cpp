@@ -78,6 +78,21 @@ TEST_P(FileSystemTest, RenameReplacesTheTargetInOneStep) {
   EXPECT_EQ(Text(to), "new");
 }
 
+TEST_P(FileSystemTest, RenameIfFreeLeavesATakenNameAlone) {
+  const std::string from = Path(".new");
+  const std::string to = Path(".swf");
+  Write(from, "new");
+  Write(to, "old");
+  EXPECT_FALSE(RenameIfFree(from, to));
+  EXPECT_EQ(Text(to), "old");
+  EXPECT_EQ(Text(from), "new") << "the file to move stays where it was";
+
+  ASSERT_TRUE(RemoveFile(to));
+  EXPECT_TRUE(RenameIfFree(from, to));
+  EXPECT_EQ(Text(to), "new");
+  EXPECT_FALSE(PathExists(from));
+}
+
 TEST_P(FileSystemTest, FoldersAreCreatedOnceAndFilesRemoved) {
   const std::string folder = Path("-folder");
   EXPECT_TRUE(CreateFolder(folder));
