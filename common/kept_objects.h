@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -47,6 +48,12 @@ class KeptObjects {
       }
     }
     return Lease(*this, std::make_unique<T>(std::forward<Args>(args)...));
+  }
+
+  // How many objects are kept now, not counting those on loan.
+  size_t Count() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return free_.size();
   }
 
   // Frees the kept objects; those on loan are kept when they come back.

@@ -71,4 +71,10 @@ void ReleaseKeptDeflaters() noexcept {
   for (auto& kept : KeptDeflaters()) kept.Clear();
 }
 
+size_t KeptDeflaterCount() {
+  size_t count = 0;
+  for (auto& kept : KeptDeflaters()) count += kept.Count();
+  return count;
+}
+
 }  // namespace lumapress

@@ -52,5 +52,7 @@ class WholeBufferDeflater {
 KeptObjects<WholeBufferDeflater>::Lease BorrowDeflater(int level);
 // Frees the kept deflaters, when a run is over.
 void ReleaseKeptDeflaters() noexcept;
+// How many deflaters are kept now, of every level.
+size_t KeptDeflaterCount();
 
 }  // namespace lumapress

@@ -84,4 +84,8 @@ void ReleaseKeptBitmapMemory() noexcept {
   ReleaseKeptTagBodies();
 }
 
+size_t KeptBitmapObjectCount() {
+  return KeptPixelBuffers().Count() + KeptDeflaterCount() + KeptTagBodyCount();
+}
+
 }  // namespace lumapress

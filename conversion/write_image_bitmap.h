@@ -26,5 +26,7 @@ BitmapResult PrepareImageBitmap(const DecodedImage& image, int32_t jpegQuality,
 // tag bodies; up to hundreds of megabytes), so that a program that lives on after a run, such
 // as the dialog, does not hold it while idle. Buffers still in use are kept when they come back.
 void ReleaseKeptBitmapMemory() noexcept;
+// How many such buffers and compressors are kept now.
+size_t KeptBitmapObjectCount();
 
 }  // namespace lumapress

@@ -66,8 +66,17 @@ void KeepTagBody(std::vector<uint8_t>&& body) {
 }
 
 void ReleaseKeptTagBodies() noexcept {
+  try {
+    const std::lock_guard<std::mutex> lock(keptBodiesMutex);
+    KeptBodies().clear();  // frees the bodies, keeps the room for them
+  } catch (const std::bad_alloc&) {
+    // The keeper's room could not be made on first use: then it never kept a body.
+  }
+}
+
+size_t KeptTagBodyCount() {
   const std::lock_guard<std::mutex> lock(keptBodiesMutex);
-  KeptBodies().clear();  // frees the bodies, keeps the room for them
+  return KeptBodies().size();
 }
 
 void BeginLosslessTag(int32_t code, int32_t format, int32_t width, int32_t height,

@@ -46,6 +46,8 @@ std::vector<uint8_t> TakeTagBody();
 void KeepTagBody(std::vector<uint8_t>&& body);
 // Frees the kept bodies, when a run is over.
 void ReleaseKeptTagBodies() noexcept;
+// How many bodies are kept now.
+size_t KeptTagBodyCount();
 
 // Results of building a bitmap tag.
 enum class BitmapResult {
