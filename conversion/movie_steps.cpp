@@ -115,11 +115,9 @@ bool MovieFits(int64_t writtenBytes, uint64_t moreBytes, int64_t limit) {
   return moreBytes <= room && room - moreBytes >= kEndTagBytes;
 }
 
-bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath, ExistingFile existing) {
+bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath) {
   SetHidden(temporaryPath, false);
-  const bool moved = existing == ExistingFile::kReplace ? RenameReplacing(temporaryPath, moviePath)
-                                                        : RenameIfFree(temporaryPath, moviePath);
-  if (moved) return true;
+  if (RenameReplacing(temporaryPath, moviePath)) return true;
   DiscardMovie(temporaryPath);
   return false;
 }

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include "conversion/temporary_movie.h"
 #include "conversion/write_image_bitmap.h"
 
 namespace lumapress {
@@ -76,8 +75,7 @@ bool MovieFits(int64_t writtenBytes, uint64_t moreBytes, int64_t limit = kMaxMov
 
 // Shows the finished movie at `temporaryPath` and moves it to `moviePath` in one step. False
 // (the temporary movie removed) when that fails.
-bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath,
-                 ExistingFile existing = ExistingFile::kReplace);
+bool CommitMovie(const std::string& temporaryPath, const std::string& moviePath);
 
 // Removes a temporary movie that will not be committed.
 void DiscardMovie(const std::string& temporaryPath);

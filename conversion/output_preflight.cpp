@@ -11,8 +11,6 @@ namespace lumapress {
 namespace {
 
 constexpr std::string_view kMovieExtension = ".swf";
-// Renamed batch movies try this many names at most; a run needs one more than it has inputs.
-constexpr size_t kMaxRenameAttempts = 1'000'000;
 
 ConversionResult AboutInput(ConversionResult result, size_t index) {
   result.inputIndex = index;
@@ -68,13 +66,12 @@ ConversionResult CheckReplaceable(const std::string& path, const FileFacts& fact
   return MakeResult(Status::kOutputNotAFile, {path});
 }
 
-// "out/a.swf" becomes "out/a-2.swf" for attempt 2.
+}  // namespace
+
 std::string RenamedMovie(const std::string& moviePath, size_t attempt) {
   const std::string stem = moviePath.substr(0, moviePath.size() - kMovieExtension.size());
   return stem + "-" + std::to_string(attempt) + std::string(kMovieExtension);
 }
-
-}  // namespace
 
 ConversionResult PlanOutputs(const ConversionSettings& settings, std::span<const std::string> inputs,
                              std::vector<PlannedMovie>& movies) {

@@ -32,4 +32,9 @@ struct PlannedMovie {
 ConversionResult PlanOutputs(const ConversionSettings& settings, std::span<const std::string> inputs,
                              std::vector<PlannedMovie>& movies);
 
+// A renamed batch movie: "out/a.swf" becomes "out/a-2.swf" for attempt 2.
+std::string RenamedMovie(const std::string& moviePath, size_t attempt);
+// Renamed batch movies try this many names at most; a run needs one more than it has inputs.
+inline constexpr size_t kMaxRenameAttempts = 1'000'000;
+
 }  // namespace lumapress

@@ -265,17 +265,18 @@ class ConversionRun {
     if (slot.job.status != Status::kOk) return AboutInput(ImageResult(slot.job, input), index);
     pipeline_->AllowWrites();
 
-    const ConversionProgress done{index + 1, inputs_.size(), input, moviePath,
-                                  std::string(BitmapFormName(slot.job.bitmap.form)), frames_[index]};
     if (settings_.batchMode) {
       pipeline_->AwaitWritten(index);
+      ConversionResult committed = CommitBatchMovie(slot, index);  // may rename the movie
       Report(moviePath, slot.diagnostics);
-      if (auto renamed = CommitBatchMovie(slot, index); !renamed.ok()) return renamed;
+      if (!committed.ok()) return committed;
     } else {
       ConversionResult written = WriteSlideShowImage(index, moviePath);
       if (writer_) Report(moviePath, writer_->diagnostics().Take());
       if (!written.ok()) return written;
     }
+    const ConversionProgress done{index + 1, inputs_.size(), input, moviePath,
+                                  std::string(BitmapFormName(slot.job.bitmap.form)), frames_[index]};
     KeepTagBody(std::move(slot.job.bitmap.tag.body));
     slot.job = {};
     pipeline_->Committed(index);
@@ -313,8 +314,10 @@ class ConversionRun {
     const bool finished = FinishMovie(*writer_);
     Report(moviePath, writer_->diagnostics().Take());
     // A name that was free when the run was planned is taken only if it still is.
-    const ExistingFile existing = MovieOf(0).existed ? ExistingFile::kReplace : ExistingFile::kKeep;
-    if (!finished || !temporary_->Commit(existing)) return MakeResult(Status::kCannotWriteOutput, {moviePath});
+    const PlannedMovie& movie = MovieOf(0);
+    if (!finished || !(movie.existed ? temporary_->Commit() : temporary_->CommitIfFree(movie.writePath))) {
+      return NameTakenOrCannotWrite(movie);
+    }
     writer_.reset();
     temporary_.reset();
     return MakeResult(Status::kOk);
@@ -368,22 +371,40 @@ class ConversionRun {
   }
 
   // Moves a finished batch movie into place, or says why it could not be written.
-  //
+  ConversionResult CommitBatchMovie(ImageSlot& slot, size_t index) {
+    ConversionResult result = std::move(slot.written);
+    if (result.ok()) result = MoveBatchMovieIntoPlace(*slot.movie, index);
+    slot.movie.reset();  // removes the file unless it was committed
+    if (result.ok()) committedMovies_.try_emplace(InspectPath(MovieOf(index).writePath).key, index);
+    return result;
+  }
+
   // Names that differ when the run is planned can name one file when it commits: in a folder
   // that ignores case (A.swf and a.swf on vfat, exFAT or macOS's default volumes) or folds
-  // Unicode forms. A movie must then not replace the earlier movie of this run; and a name
-  // that was free when the run was planned is taken only if it still is.
-  ConversionResult CommitBatchMovie(ImageSlot& slot, size_t index) {
-    const PlannedMovie& movie = MovieOf(index);
-    ConversionResult result = std::move(slot.written);
-    if (result.ok()) result = CheckNoEarlierMovieThere(index);
-    if (result.ok() && !slot.movie->Commit(movie.existed ? ExistingFile::kReplace : ExistingFile::kKeep)) {
-      result = CheckNoEarlierMovieThere(index);  // the name taken meanwhile, by an earlier movie?
-      if (result.ok()) result = MakeResult(Status::kCannotWriteOutput, {movie.path});
+  // Unicode forms, or when a file of that name was saved meanwhile. A name that was free when
+  // the run was planned is therefore taken only if it still is; with renameCollisions a taken
+  // one is renamed as planning renames, otherwise the run stops and what is there stays.
+  ConversionResult MoveBatchMovieIntoPlace(TemporaryMovie& file, size_t index) {
+    PlannedMovie& movie = movies_[index];
+    if (movie.existed) {  // an older movie, checked when the run was planned
+      if (auto collision = CheckNoEarlierMovieThere(index); !collision.ok()) return collision;
+      return file.Commit() ? MakeResult(Status::kOk) : MakeResult(Status::kCannotWriteOutput, {movie.path});
     }
-    slot.movie.reset();  // removes the file unless it was committed
-    if (result.ok()) committedMovies_.try_emplace(InspectPath(movie.writePath).key, index);
-    return result;
+    if (file.CommitIfFree(movie.writePath)) return MakeResult(Status::kOk);
+    if (!PathExists(movie.writePath)) return MakeResult(Status::kCannotWriteOutput, {movie.path});
+    if (settings_.renameCollisions) {
+      const std::string named = movie.path;
+      for (size_t attempt = 2; attempt <= kMaxRenameAttempts; ++attempt) {
+        const std::string renamed = RenamedMovie(named, attempt);
+        if (file.CommitIfFree(renamed)) {
+          movie.path = movie.writePath = renamed;
+          return MakeResult(Status::kOk);
+        }
+        if (!PathExists(renamed)) return MakeResult(Status::kCannotWriteOutput, {renamed});
+      }
+    }
+    if (auto collision = CheckNoEarlierMovieThere(index); !collision.ok()) return collision;
+    return NameTakenOrCannotWrite(movie);
   }
 
   // A collision when the movie's path now names a movie this run committed. (File systems
@@ -397,6 +418,15 @@ class ConversionRun {
     return AboutInput(
         MakeResult(Status::kOutputCollision, {inputs_[earlier->second], inputs_[index], MovieOf(index).path}),
         index);
+  }
+
+  // Why a movie could not take its name: something that is not a movie took it, or the move
+  // failed.
+  static ConversionResult NameTakenOrCannotWrite(const PlannedMovie& movie) {
+    if (PathExists(movie.writePath) && !HoldsMovieOrNothing(movie.writePath)) {
+      return MakeResult(Status::kOutputNotAMovie, {movie.path});
+    }
+    return MakeResult(Status::kCannotWriteOutput, {movie.path});
   }
 
   static ConversionResult StartResult(MovieStart start, const std::string& moviePath) {
@@ -457,7 +487,9 @@ class ConversionRun {
   const ConversionSettings& settings_;
   std::span<const std::string> inputs_;
   const ConversionCallbacks& callbacks_;
-  const std::vector<PlannedMovie> movies_;  // one, or one per input in batch mode
+  // One, or one per input in batch mode; a batch movie renamed as it commits takes its new name
+  // there (each entry is changed only by the committing thread, after its worker is done).
+  std::vector<PlannedMovie> movies_;
   const CancellationCheck cancellation_;
   const std::vector<uint32_t> frames_;  // of each image
   const uint32_t fadeFrames_;            // of each fade; 0 without fades

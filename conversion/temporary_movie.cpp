@@ -90,15 +90,28 @@ TemporaryMovie::~TemporaryMovie() {
   }
 }
 
-bool TemporaryMovie::Commit(ExistingFile existing) {
+bool TemporaryMovie::Commit() {
   if (path_.empty()) return false;
   // Renamed while still held where the system allows it, so a cleaner cannot take the
   // finished file in between; Windows renames no file held open.
   if (kNativePathStyle == PathStyle::kWindows) file_.Release();
-  const bool committed = CommitMovie(path_, moviePath_, existing);  // removes the file when it fails
+  const bool committed = CommitMovie(path_, moviePath_);  // removes the file when it fails
   path_.clear();
   file_.Release();
   return committed;
+}
+
+bool TemporaryMovie::CommitIfFree(const std::string& moviePath) {
+  if (path_.empty()) return false;
+  if (kNativePathStyle == PathStyle::kWindows) file_.Release();  // as in Commit
+  SetHidden(path_, false);
+  if (!RenameIfFree(path_, moviePath)) {
+    SetHidden(path_, true);
+    return false;
+  }
+  path_.clear();
+  file_.Release();
+  return true;
 }
 
 size_t RemoveStaleTemporaryMovies(std::span<const std::string> moviePaths) {

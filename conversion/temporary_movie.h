@@ -7,12 +7,6 @@
 
 namespace lumapress {
 
-// What committing a movie does with a file already at its path.
-enum class ExistingFile {
-  kReplace,  // an older movie the run has checked
-  kKeep,     // the name was free when the run was planned: whatever took it since stays
-};
-
 // The file a movie is written into before it takes its name: in the movie's folder, so the
 // finished movie can be renamed over the old one at once, under a short name of its own
 // pattern, ".lumapress-<hash of the movie's name>-<unique>.part" (41 bytes, so any movie name
@@ -33,9 +27,13 @@ class TemporaryMovie {
   bool ok() const { return !path_.empty(); }
   const std::string& path() const { return path_; }
 
-  // Renames the finished file onto the movie's path, replacing a file there or not. False when
-  // that fails; the file is then removed.
-  bool Commit(ExistingFile existing = ExistingFile::kReplace);
+  // Renames the finished file onto the movie's path, replacing a file there. False when that
+  // fails; the file is then removed.
+  bool Commit();
+  // Renames the finished file onto `moviePath` (in the same folder) unless that name is taken,
+  // as the file system compares names. False when it is taken or the move fails; the file then
+  // stays, to be committed under another name or removed with this object.
+  bool CommitIfFree(const std::string& moviePath);
 
  private:
   std::string moviePath_;

@@ -284,12 +284,14 @@ bool RenameReplacing(const std::string& from, const std::string& to) {
 }
 
 bool RenameIfFree(const std::string& from, const std::string& to) {
-#if defined(__linux__)
+  // EEXIST: taken. Other errors may mean that this file system, kernel or sandbox cannot
+  // refuse to replace; the fallback below tells.
+#if defined(RENAME_NOREPLACE)  // glibc 2.28 and later
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;  // EEXIST: taken
-#elif defined(__APPLE__)
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EPERM) return false;
+#elif defined(__APPLE__) && defined(RENAME_EXCL)  // macOS 10.12 and later
   if (::renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0) return true;
-  if (errno != EINVAL && errno != ENOTSUP) return false;
+  if (errno != EINVAL && errno != ENOTSUP && errno != EPERM) return false;
 #endif
   // The file system cannot refuse to replace (a FUSE driver, say): look, then move.
   struct stat facts {};

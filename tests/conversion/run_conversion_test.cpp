@@ -165,19 +165,26 @@ TEST_F(ConversionTest, BatchModeWritesOneMoviePerImage) {
 // movie is done: in a folder that ignores case, A.swf and a.swf are planned as two movies but
 // are one file once the first is written (a hard link made during the run stands in for
 // such a folder here); or the user saves a file of that name meanwhile. The movie must then
-// not replace what is there.
+// not replace what is there: the run stops, or with renameCollisions the movie takes the
+// next free name as planning would have named it.
 TEST_F(ConversionTest, ABatchMovieNeverTakesANameThatWasTakenDuringTheRun) {
+  using Take = void (*)(const std::string& firstMovie, const std::string& name);
+  const Take linkTheFirstMovie = [](const std::string& firstMovie, const std::string& name) {
+    fs::create_hard_link(firstMovie, name);
+  };
+  const Take saveANote = [](const std::string&, const std::string& name) { std::ofstream(name) << "not a movie"; };
   struct Case {
     const char* what;
-    void (*take)(const std::string& firstMovie, const std::string& name);
+    Take take;
+    bool rename;
     Status status;
+    const char* secondMovie;  // where the second image's movie is, after a successful run
   };
   const Case cases[] = {
-      {"by the run's first movie",
-       [](const std::string& firstMovie, const std::string& name) { fs::create_hard_link(firstMovie, name); },
-       Status::kOutputCollision},
-      {"by a note", [](const std::string&, const std::string& name) { std::ofstream(name) << "not a movie"; },
-       Status::kCannotWriteOutput},
+      {"taken by the run's first movie", linkTheFirstMovie, false, Status::kOutputCollision, nullptr},
+      {"taken by a note", saveANote, false, Status::kOutputNotAMovie, nullptr},
+      {"taken by the run's first movie, renaming", linkTheFirstMovie, true, Status::kOk, "b-2.swf"},
+      {"taken by a note, renaming", saveANote, true, Status::kOk, "b-2.swf"},
   };
   int folders = 0;
   for (const Case& c : cases) {
@@ -188,27 +195,38 @@ TEST_F(ConversionTest, ABatchMovieNeverTakesANameThatWasTakenDuringTheRun) {
       settings_.outputPath = out;
       settings_.batchMode = true;
       settings_.jobs = jobs;
+      settings_.renameCollisions = c.rename;
       const std::vector<std::string> inputs = {PhotoPng("A.png", 40, 30), FlatPng("b.png", 8, 8, 2)};
       const std::string first = out + "/A.swf", second = out + "/b.swf";
+      const bool linked = c.take == linkTheFirstMovie;
       user_ = {};
+      std::vector<std::string> reported;
       ASSERT_EQ(Convert(inputs,
                         [&](const ConversionProgress& progress) {
                           if (progress.imagesDone == 1) c.take(first, second);
+                          reported.push_back(progress.moviePath);
                           return true;
                         }),
-                -1);
+                c.status == Status::kOk ? 0 : -1);
       EXPECT_EQ(result_.status, c.status);
       if (c.status == Status::kOutputCollision) {
         EXPECT_EQ(result_.inputIndex, 1u);
         ASSERT_EQ(user_.messages.size(), 1u);
         EXPECT_NE(user_.messages[0].find(inputs[0]), std::string::npos) << user_.messages[0];
         EXPECT_NE(user_.messages[0].find(inputs[1]), std::string::npos) << user_.messages[0];
-      } else {
+      }
+      if (!linked) {
         std::ifstream kept(second);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "not a movie");
       }
       EXPECT_EQ(ReadSwfFile(first).frameSize.xMax, 40 * 20) << "the first movie is still the first image's";
-      EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 2) << "no temporary file";
+      if (c.secondMovie != nullptr) {
+        const std::string renamed = out + "/" + c.secondMovie;
+        EXPECT_EQ(ReadSwfFile(renamed).frameSize.xMax, 8 * 20);
+        EXPECT_EQ(reported, (std::vector<std::string>{first, renamed})) << "progress names the movie's final name";
+      }
+      const int files = 2 + (c.secondMovie != nullptr);
+      EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), files) << "no temporary file";
     }
   }
 }
@@ -221,7 +239,7 @@ TEST_F(ConversionTest, ASlideShowNeverTakesANameThatWasTakenDuringTheRun) {
                       return true;
                     }),
             -1);
-  EXPECT_EQ(result_.status, Status::kCannotWriteOutput);
+  EXPECT_EQ(result_.status, Status::kOutputNotAMovie);
   std::ifstream kept(settings_.outputPath);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "not a movie");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_.path()), fs::directory_iterator()), 3)
