@@ -386,8 +386,7 @@ class ConversionRun {
   // one is renamed as planning renames, otherwise the run stops and what is there stays.
   ConversionResult MoveBatchMovieIntoPlace(TemporaryMovie& file, size_t index) {
     PlannedMovie& movie = movies_[index];
-    if (movie.existed) {  // an older movie, checked when the run was planned
-      if (auto collision = CheckNoEarlierMovieThere(index); !collision.ok()) return collision;
+    if (movie.existed) {  // an older movie, whose identity planning compared with the run's files
       return file.Commit() ? MakeResult(Status::kOk) : MakeResult(Status::kCannotWriteOutput, {movie.path});
     }
     if (file.CommitIfFree(movie.writePath)) return MakeResult(Status::kOk);

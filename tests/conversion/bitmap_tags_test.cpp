@@ -88,14 +88,8 @@ TEST(BitmapTags, IncompressibleDataLargerThanTwoMebibytesKeepsEveryByte) {
   }
 }
 
-// Empties the keeper of tag bodies, whatever earlier tests left in it.
-void DrainKeptTagBodies() {
-  while (TakeTagBody().capacity() != 0) {
-  }
-}
-
 TEST(BitmapTags, KeptBodiesComeBackEmptyAndNeverLeakAnEarlierTag) {
-  DrainKeptTagBodies();
+  ReleaseKeptTagBodies();  // whatever earlier tests left kept
   std::vector<uint8_t> noise(1u << 20);
   std::mt19937 random(11);
   for (uint8_t& byte : noise) byte = static_cast<uint8_t>(random());
@@ -109,7 +103,7 @@ TEST(BitmapTags, KeptBodiesComeBackEmptyAndNeverLeakAnEarlierTag) {
   BitmapTag reused, fresh;
   ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 5, 2, 1, 0, pixels, 7, reused), BitmapResult::kOk);
   EXPECT_GE(reused.body.capacity(), largeCapacity);
-  DrainKeptTagBodies();
+  ReleaseKeptTagBodies();
   ASSERT_EQ(BuildLosslessTag(kTagDefineBitsLossless, 5, 2, 1, 0, pixels, 7, fresh), BitmapResult::kOk);
   EXPECT_EQ(ToHex(reused.body), ToHex(fresh.body));
 
@@ -120,7 +114,7 @@ TEST(BitmapTags, KeptBodiesComeBackEmptyAndNeverLeakAnEarlierTag) {
 }
 
 TEST(BitmapTags, TheKeeperHoldsABoundedNumberOfBoundedBodies) {
-  DrainKeptTagBodies();
+  ReleaseKeptTagBodies();
   std::vector<uint8_t> huge;
   huge.reserve(kKeptTagBodyBytes + 1);
   KeepTagBody(std::move(huge));
