@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>  // renameat2 and RENAME_NOREPLACE (glibc)
+
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -12,6 +15,36 @@
 #include "support/swf_reader.h"
 #include "support/temp_folder.h"
 #include "common/stdio_file.h"
+
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+#include <dlfcn.h>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<int> refusalErrno{0};  // 0: the C library's renameat2
+std::atomic<int> refusedCalls{0};
+
+}  // namespace
+
+// Calls from the platform code in this binary bind here before the C library's definition.
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
+                         unsigned int flags) {
+  if (const int answer = refusalErrno.load(); answer != 0 && (flags & RENAME_NOREPLACE) != 0) {
+    ++refusedCalls;
+    errno = answer;
+    return -1;
+  }
+  using Real = int (*)(int, const char*, int, const char*, unsigned int);
+  static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "renameat2"));
+  if (real == nullptr) {
+    errno = ENOSYS;
+    return -1;
+  }
+  return real(fromFolder, from, toFolder, to, flags);
+}
+
+#endif
 
 namespace lumapress {
 namespace {
@@ -78,9 +111,8 @@ TEST_P(FileSystemTest, RenameReplacesTheTargetInOneStep) {
   EXPECT_EQ(Text(to), "new");
 }
 
-TEST_P(FileSystemTest, RenameIfFreeLeavesATakenNameAlone) {
-  const std::string from = Path(".new");
-  const std::string to = Path(".swf");
+// RenameIfFree refuses `to` while a file is there, leaving both files, and moves once it is gone.
+void ExpectRenameIfFreeWaitsForAFreeName(const std::string& from, const std::string& to) {
   Write(from, "new");
   Write(to, "old");
   EXPECT_FALSE(RenameIfFree(from, to));
@@ -91,6 +123,10 @@ TEST_P(FileSystemTest, RenameIfFreeLeavesATakenNameAlone) {
   EXPECT_TRUE(RenameIfFree(from, to));
   EXPECT_EQ(Text(to), "new");
   EXPECT_FALSE(PathExists(from));
+}
+
+TEST_P(FileSystemTest, RenameIfFreeLeavesATakenNameAlone) {
+  ExpectRenameIfFreeWaitsForAFreeName(Path(".new"), Path(".swf"));
 }
 
 TEST_P(FileSystemTest, FoldersAreCreatedOnceAndFilesRemoved) {
@@ -143,6 +179,54 @@ TEST_P(FileSystemTest, HiddenFilesAreHiddenTheSystemsWay) {
   EXPECT_FALSE(IsHidden(visible));
 #endif
 }
+
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+
+// Where the file system cannot refuse to replace (a FUSE driver answers EINVAL, a sandbox
+// EPERM), RenameIfFree looks the name up before it moves. This binary's renameat2 answers so
+// on request.
+class RenameFallbackTest : public testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    refusedCalls = 0;
+    refusalErrno = GetParam();
+  }
+  void TearDown() override { refusalErrno = 0; }
+  std::string Path(const std::string& name) const { return Inside(folder_.path(), name); }
+
+  test::TempFolder folder_;
+};
+
+INSTANTIATE_TEST_SUITE_P(CannotRefuse, RenameFallbackTest, testing::Values(EINVAL, ENOSYS, ENOTSUP, EPERM));
+
+TEST_P(RenameFallbackTest, LooksBeforeMovingAndLeavesATakenNameAlone) {
+  ExpectRenameIfFreeWaitsForAFreeName(Path("movie.new"), Path("movie.swf"));
+  EXPECT_GT(refusedCalls.load(), 0) << "the refusing renameat2 was not the one called";
+}
+
+TEST_P(RenameFallbackTest, ADanglingLinkAtTheNameCountsAsTaken) {
+  const std::string from = Path("movie.new");
+  const std::string to = Path("movie.swf");
+  Write(from, "new");
+  ASSERT_EQ(::symlink("nowhere.swf", to.c_str()), 0);
+  EXPECT_FALSE(RenameIfFree(from, to));
+  EXPECT_FALSE(PathExists(Path("nowhere.swf"))) << "nothing was written through the link";
+  EXPECT_EQ(Text(from), "new");
+}
+
+TEST(RenameRefusal, OtherErrorsAreNotTakenForACannotRefuse) {
+  test::TempFolder folder;
+  const std::string from = Inside(folder.path(), "movie.new");
+  const std::string to = Inside(folder.path(), "movie.swf");
+  Write(from, "new");
+  refusalErrno = EACCES;  // a real refusal to move: no second try
+  EXPECT_FALSE(RenameIfFree(from, to));
+  refusalErrno = 0;
+  EXPECT_FALSE(PathExists(to));
+  EXPECT_EQ(Text(from), "new");
+}
+
+#endif  // __linux__ && RENAME_NOREPLACE
 
 }  // namespace
 }  // namespace lumapress
